@@ -1,0 +1,34 @@
+# Newcomer's entry points: `make run` and `make test`.
+BUILD_DIR  ?= build
+ASAN_DIR   ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_TYPE ?= RelWithDebInfo
+
+.PHONY: all deps build run test test-asan bench fuzz screenshots install clean
+
+all: build
+
+deps:
+	@./scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(CMAKE_TYPE) >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@./scripts/run-gui $(BUILD_DIR)/varko
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@ctest --preset asan -j $(JOBS)
+
+bench: build
+	@./scripts/run-bench $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -1,0 +1,6 @@
+#include "clock/Startup.h"
+
+int main(int argc, char *argv[])
+{
+    return runVarko(argc, argv);
+}

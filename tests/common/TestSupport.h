@@ -1,0 +1,80 @@
+#pragma once
+
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "ui/MonotonicClock.h"
+
+#include <QApplication>
+#include <QList>
+#include <QTest>
+#include <deque>
+#include <functional>
+
+// Shared set-up of every test program: headless platform, a fake monotonic
+// clock installed before any timer exists, and scripted message boxes.
+namespace TestSupport {
+
+class FakeClock final : public MonotonicClock {
+public:
+    qint64 nowNs() const override { return m_now; }
+    // Moves time on and lets every timer deliver what fell due.
+    void advanceMs(qint64 ms)
+    {
+        m_now += ms * 1000000;
+        emit advanced();
+    }
+    // Moves time on in steps (as a running event loop would see it).
+    void advanceInSteps(qint64 totalMs, qint64 stepMs = 100)
+    {
+        for (qint64 done = 0; done < totalMs; done += stepMs)
+            advanceMs(std::min(stepMs, totalMs - done));
+    }
+    // Moves time on without any timer noticing (the event loop is busy).
+    void jumpSilentlyMs(qint64 ms) { m_now += ms * 1000000; }
+
+private:
+    qint64 m_now = 1'000'000'000'000;
+};
+
+FakeClock &clock();
+
+// Answers message boxes from a script and records every request.
+class ScriptedBoxes final : public MsgBox::Seam {
+public:
+    MsgBox::Answer answer(QWidget *parent, const MsgBox::Request &request) override;
+
+    QList<MsgBox::Request> shown;
+    std::deque<MsgBox::Answer> answers; // used in order; Ok / No when empty
+    std::function<void()> whileOpen;     // runs while a box is "open"
+    void reset()
+    {
+        shown.clear();
+        answers.clear();
+        whileOpen = nullptr;
+    }
+};
+
+ScriptedBoxes &boxes();
+
+// Runs `script` in place of the modal loop of the next dialogs; the script
+// fills in the dialog and closes it. Returns the dialog's result.
+void scriptDialogs(std::function<void(QDialog &)> script);
+void stopScriptingDialogs();
+
+void initialise();
+
+} // namespace TestSupport
+
+#define VARKO_TEST_MAIN(TestObject)                                                                \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        qputenv("QT_QPA_PLATFORM", qgetenv("VARKO_TEST_PLATFORM").isEmpty()                       \
+                                       ? QByteArray("offscreen")                                   \
+                                       : qgetenv("VARKO_TEST_PLATFORM"));                          \
+        TestSupport::initialise();                                                                 \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }

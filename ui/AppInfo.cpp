@@ -1,0 +1,48 @@
+#include "ui/AppInfo.h"
+
+#include "Version.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace App {
+namespace {
+QString &overriddenPath()
+{
+    static QString p;
+    return p;
+}
+QString &helpFile()
+{
+    static QString h;
+    return h;
+}
+} // namespace
+
+QString Path()
+{
+    QString p = overriddenPath().isEmpty() ? QCoreApplication::applicationDirPath() : overriddenPath();
+    while (p.size() > 1 && (p.endsWith(u'/') || p.endsWith(u'\\')))
+        p.chop(1);
+    return QDir::toNativeSeparators(p);
+}
+
+QString join(const QString &folder, const QString &backslashName)
+{
+    QString name = backslashName;
+    while (name.startsWith(u'\\') || name.startsWith(u'/'))
+        name.remove(0, 1);
+    return QDir::toNativeSeparators(folder + u'/' + name);
+}
+
+QString Title() { return QStringLiteral("Varko"); }
+int Major() { return VarkoVersion::Major; }
+int Minor() { return VarkoVersion::Minor; }
+int Revision() { return VarkoVersion::Revision; }
+
+QString HelpFile() { return helpFile(); }
+void setHelpFile(const QString &path) { helpFile() = path; }
+
+void overridePath(const QString &folder) { overriddenPath() = folder; }
+
+} // namespace App

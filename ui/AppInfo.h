@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// What the program knows about itself: folder, title, version, help file.
+namespace App {
+
+// The program's folder, without a trailing separator.
+QString Path();
+// Joins a name written with a leading backslash ("\Varko.dat") to a folder
+// with the native separator.
+QString join(const QString &folder, const QString &backslashName);
+
+QString Title(); // "Varko"
+int Major();
+int Minor();
+int Revision();
+
+QString HelpFile();
+void setHelpFile(const QString &path);
+
+// Tests point the program at a folder of their own.
+void overridePath(const QString &folder); // empty: the real program folder
+
+} // namespace App

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QLabel>
+#include <QString>
+
+// A picture control: shows an SVG picture crisply at any scale, can be moved
+// and hidden, and raises Click when pressed with the mouse. A hidden image
+// raises no click. It never takes keyboard focus.
+class ImageControl : public QLabel {
+    Q_OBJECT
+public:
+    explicit ImageControl(QWidget *parent = nullptr);
+
+    void setPicture(const QString &resourcePath);
+    void setPicture(const QPixmap &pixmap);
+    QString picture() const { return m_path; }
+
+    void move(int leftTwips, int topTwips); // position in twips
+
+signals:
+    void Click();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void render();
+
+    QString m_path;
+    qreal m_renderedRatio = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message box of the program goes through here, so tests can answer them.
+namespace MsgBox {
+
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+inline const QString DefaultTitle = QStringLiteral("Varko");
+
+struct Request {
+    QString prompt;
+    Buttons buttons = Buttons::Ok;
+    QString title;
+};
+
+// Shows a modal box and returns the button pressed. The title is the
+// program's unless one is given.
+Answer show(QWidget *parent, const QString &prompt, Buttons buttons = Buttons::Ok,
+            const QString &title = DefaultTitle);
+
+class Seam {
+public:
+    virtual ~Seam() = default;
+    virtual Answer answer(QWidget *parent, const Request &request) = 0;
+};
+
+// Installs a seam (not owned); nullptr goes back to real message boxes.
+void installSeam(Seam *seam);
+
+} // namespace MsgBox

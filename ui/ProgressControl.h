@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QProgressBar>
+
+// A progress bar whose Min, Max and Value are single-precision numbers.
+class ProgressControl : public QProgressBar {
+    Q_OBJECT
+public:
+    explicit ProgressControl(QWidget *parent = nullptr);
+
+    float Min() const { return m_min; }
+    float Max() const { return m_max; }
+    float Value() const { return m_value; }
+    void setMin(float v);
+    void setMax(float v);
+    void setValue(float v);
+
+private:
+    void apply();
+
+    float m_min = 0;
+    float m_max = 100;
+    float m_value = 0;
+};

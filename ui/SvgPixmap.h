@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+namespace SvgPixmap {
+// Renders an SVG file (usually a resource) at `size` logical pixels for a
+// screen of the given device-pixel ratio.
+QPixmap render(const QString &path, QSize size, qreal devicePixelRatio);
+} // namespace SvgPixmap
