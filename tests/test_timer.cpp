@@ -1,10 +1,167 @@
 #include "tests/common/TestSupport.h"
 #include "ui/VTimer.h"
 
+#include <QSignalSpy>
+
+// The timer keeps exact time on the (fake) monotonic clock.
 class TestTimer : public QObject {
     Q_OBJECT
+private:
+    TestSupport::FakeClock &clock = TestSupport::clock();
+
 private slots:
-    void placeholder() { QVERIFY(true); }
+    void stoppedTimerNeverTicks()
+    {
+        VTimer t;
+        QSignalSpy ticks(&t, &VTimer::Timer);
+        clock.advanceInSteps(5000);
+        QCOMPARE(ticks.count(), 0);
+        QCOMPARE(t.Interval(), 0);
+    }
+
+    void ticksOncePerInterval_data()
+    {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("elapsed");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("just short of a second") << 1000 << 999 << 0;
+        QTest::newRow("one second") << 1000 << 1000 << 1;
+        QTest::newRow("ten and a half seconds") << 1000 << 10500 << 10;
+        QTest::newRow("lamp timer, 4 s") << 500 << 4000 << 8;
+    }
+    void ticksOncePerInterval()
+    {
+        QFETCH(int, interval);
+        QFETCH(int, elapsed);
+        QFETCH(int, expected);
+        VTimer t;
+        QSignalSpy ticks(&t, &VTimer::Timer);
+        t.setInterval(interval);
+        clock.advanceInSteps(elapsed, 50);
+        QCOMPARE(ticks.count(), expected);
+    }
+
+    void handOverKeepsThePartAlreadyRun()
+    {
+        // A player hands over after 0.7 s: that 0.7 s is his, and his next
+        // tick comes 0.3 s into his next turn.
+        VTimer t;
+        QSignalSpy ticks(&t, &VTimer::Timer);
+        t.setInterval(1000);
+        clock.advanceInSteps(700);
+        t.setInterval(0);
+        clock.advanceInSteps(5000);
+        QCOMPARE(ticks.count(), 0);
+        t.setInterval(1000);
+        clock.advanceInSteps(299, 1);
+        QCOMPARE(ticks.count(), 0);
+        clock.advanceMs(1);
+        QCOMPARE(ticks.count(), 1);
+        clock.advanceInSteps(1000);
+        QCOMPARE(ticks.count(), 2);
+    }
+
+    void manyShortMovesAddUp()
+    {
+        // Ten turns of 0.4 s each are four seconds of this player's clock.
+        VTimer t;
+        QSignalSpy ticks(&t, &VTimer::Timer);
+        for (int move = 0; move < 10; ++move) {
+            t.setInterval(1000);
+            clock.advanceInSteps(400);
+            t.setInterval(0);
+            clock.advanceInSteps(3000);
+        }
+        QCOMPARE(ticks.count(), 4);
+    }
+
+    void busyLoopLosesNoTick()
+    {
+        VTimer t;
+        QSignalSpy ticks(&t, &VTimer::Timer);
+        t.setInterval(1000);
+        clock.jumpSilentlyMs(3000);
+        QCOMPARE(ticks.count(), 0);
+        t.deliverDue();
+        QCOMPARE(ticks.count(), 3);
+        clock.advanceMs(999);
+        QCOMPARE(ticks.count(), 3);
+        clock.advanceMs(1);
+        QCOMPARE(ticks.count(), 4);
+    }
+
+    void ticksOwedAtAStopAreStillDelivered()
+    {
+        // The loop was busy for 2.5 s and the stop came first: the two whole
+        // seconds were still used by this clock.
+        VTimer t;
+        QSignalSpy ticks(&t, &VTimer::Timer);
+        t.setInterval(1000);
+        clock.jumpSilentlyMs(2500);
+        t.setInterval(0);
+        t.deliverDue();
+        QCOMPARE(ticks.count(), 2);
+        t.setInterval(1000);
+        clock.advanceInSteps(500, 10);
+        QCOMPARE(ticks.count(), 3);
+    }
+
+    void forgettingTheCarryStartsAFreshSecond()
+    {
+        VTimer t;
+        QSignalSpy ticks(&t, &VTimer::Timer);
+        t.setInterval(1000);
+        clock.advanceInSteps(800);
+        t.setInterval(0);
+        t.forgetCarry();
+        t.setInterval(1000);
+        clock.advanceInSteps(999, 1);
+        QCOMPARE(ticks.count(), 0);
+        clock.advanceMs(1);
+        QCOMPARE(ticks.count(), 1);
+    }
+
+    void sameIntervalAgainKeepsThePhase()
+    {
+        VTimer t;
+        QSignalSpy ticks(&t, &VTimer::Timer);
+        t.setInterval(1000);
+        clock.advanceInSteps(600);
+        t.setInterval(1000);
+        clock.advanceInSteps(400);
+        QCOMPARE(ticks.count(), 1);
+    }
+
+    void handlerStoppingTheTimerEndsTheBurst()
+    {
+        // Over time stops the clock from inside its own tick: no further
+        // tick of the same burst may follow.
+        VTimer t;
+        int handled = 0;
+        connect(&t, &VTimer::Timer, this, [&] {
+            if (++handled == 2) {
+                t.setInterval(0);
+                t.forgetCarry();
+            }
+        });
+        t.setInterval(1000);
+        clock.jumpSilentlyMs(5000);
+        t.deliverDue();
+        QCOMPARE(handled, 2);
+    }
+
+    void realEventLoopDeliversTicks()
+    {
+        // The wake-up is a real QTimer: with the real clock it fires on its own.
+        MonotonicClock::install(nullptr);
+        {
+            VTimer t;
+            QSignalSpy ticks(&t, &VTimer::Timer);
+            t.setInterval(20);
+            QVERIFY(ticks.wait(1000));
+        }
+        MonotonicClock::install(&clock);
+    }
 };
 
 VARKO_TEST_MAIN(TestTimer)
