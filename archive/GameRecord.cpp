@@ -1,0 +1,147 @@
+#include "archive/GameRecord.h"
+
+#include "archive/Cp1252.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace {
+
+struct FieldSpec {
+    QString GameRecord::*member;
+    int width;
+};
+
+// File order; the widths add up to GameRecord::Size.
+constexpr std::array<FieldSpec, 15> Fields = {{
+    {&GameRecord::RecordName, GameRecord::NameWidth},
+    {&GameRecord::WhitePlayer, GameRecord::PlayerWidth},
+    {&GameRecord::BlackPlayer, GameRecord::PlayerWidth},
+    {&GameRecord::WhiteHours, GameRecord::ClockWidth},
+    {&GameRecord::WhiteMinutes, GameRecord::ClockWidth},
+    {&GameRecord::WhiteSeconds, GameRecord::ClockWidth},
+    {&GameRecord::BlackHours, GameRecord::ClockWidth},
+    {&GameRecord::BlackMinutes, GameRecord::ClockWidth},
+    {&GameRecord::BlackSeconds, GameRecord::ClockWidth},
+    {&GameRecord::TotalHours, GameRecord::ClockWidth},
+    {&GameRecord::TotalMinutes, GameRecord::ClockWidth},
+    {&GameRecord::TotalSeconds, GameRecord::ClockWidth},
+    {&GameRecord::Limit, GameRecord::NumberWidth},
+    {&GameRecord::WhiteLeft, GameRecord::NumberWidth},
+    {&GameRecord::BlackLeft, GameRecord::NumberWidth},
+}};
+
+constexpr int totalWidth()
+{
+    int sum = 0;
+    for (const FieldSpec &f : Fields)
+        sum += f.width;
+    return sum;
+}
+static_assert(totalWidth() == GameRecord::Size);
+
+QByteArray fieldBytes(QStringView text, int width)
+{
+    QByteArray bytes = toCp1252(text).left(width);
+    bytes.append(width - bytes.size(), ' ');
+    return bytes;
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
+
+QByteArray GameRecord::encode() const
+{
+    QByteArray out;
+    out.reserve(Size);
+    for (const FieldSpec &f : Fields)
+        out.append(fieldBytes(this->*f.member, f.width));
+    return out;
+}
+
+GameRecord GameRecord::decode(QByteArrayView raw)
+{
+    QByteArray full = raw.first(std::min<qsizetype>(raw.size(), Size)).toByteArray();
+    full.append(Size - full.size(), '\0');
+    GameRecord record;
+    qsizetype offset = 0;
+    for (const FieldSpec &f : Fields) {
+        record.*f.member = fromCp1252(QByteArrayView(full).sliced(offset, f.width));
+        offset += f.width;
+    }
+    return record;
+}
+
+QByteArray GameRecord::idRecord(int counter)
+{
+    QByteArray out(Size, '\0');
+    out.replace(0, NameWidth, fieldBytes(u"ID", NameWidth));
+    out.replace(LimitOffset, NumberWidth, fieldBytes(numberField(counter), NumberWidth));
+    return out;
+}
+
+QString storedText(QStringView text, int width)
+{
+    return fromCp1252(toCp1252(text).left(width));
+}
+
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+QByteArrayView trimBlanks(QByteArrayView bytes)
+{
+    qsizetype begin = 0;
+    qsizetype end = bytes.size();
+    while (begin < end && bytes[begin] == ' ')
+        ++begin;
+    while (end > begin && bytes[end - 1] == ' ')
+        --end;
+    return bytes.sliced(begin, end - begin);
+}
+
+std::optional<int> readNumberField(QStringView field)
+{
+    // Accepted: [sign] digits [. digits] or [sign] . digits, blanks around.
+    const QStringView text = trimBlanks(field);
+    qsizetype i = 0;
+    const bool negative = i < text.size() && text[i] == u'-';
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    long long whole = 0;
+    qsizetype digits = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i, ++digits) {
+        whole = whole * 10 + (text[i].unicode() - u'0');
+        if (whole > std::numeric_limits<int>::max())
+            return std::nullopt;
+    }
+    bool fraction = false; // a non-zero digit after the point
+    if (i < text.size() && text[i] == u'.') {
+        for (++i; i < text.size() && isDigit(text[i]); ++i, ++digits)
+            fraction = fraction || text[i] != u'0';
+    }
+    if (digits == 0 || i != text.size())
+        return std::nullopt;
+    // Rounded down: -2.5 reads as -3, as the largest whole number not above it.
+    const long long value = negative ? -whole - (fraction ? 1 : 0) : whole;
+    if (value < std::numeric_limits<int>::min())
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+QString numberField(int value)
+{
+    return QString::number(value).leftJustified(GameRecord::NumberWidth, u' ');
+}
