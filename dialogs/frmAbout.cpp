@@ -1,0 +1,265 @@
+#include "dialogs/frmAbout.h"
+
+#include "ui/AppInfo.h"
+#include "ui/Fonts.h"
+#include "ui/ImageControl.h"
+#include "ui/MessageBox.h"
+#include "ui/ProgramStarter.h"
+#include "ui/Registry.h"
+#include "ui/Twips.h"
+#include "ui/VTimer.h"
+
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+
+#include <algorithm>
+
+namespace {
+
+const QString SysInfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QString SysInfoValue = QStringLiteral("PATH");
+const QString SysInfoFolderKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+const QString SysInfoFolderValue = QStringLiteral("MSINFO");
+const QString SysInfoFile = QStringLiteral("\\MSINFO32.EXE");
+const QString Unavailable = QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
+
+constexpr quint32 BufferSize = 1024;
+
+// The form's user scale, in twips per unit; the icons are placed in it.
+constexpr double ScaleX = 1.0649;
+constexpr double ScaleY = 1.4488;
+constexpr int IconLeftUnits = 112;
+constexpr int IconTopUnits = 82;
+
+int twipsX(int units) { return int(units * ScaleX + 0.5); }
+int twipsY(int units) { return int(units * ScaleY + 0.5); }
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, QRect twips)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(twips);
+    return label;
+}
+
+void paintBlack(QLabel *label)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(p);
+}
+
+// One line of the separator: a strip of colour `thickness` pixels high.
+void makeLine(QWidget *parent, int index, int x1Twips, int x2Twips, int yTwips, int thickness, QColor colour)
+{
+    auto *line = new QFrame(parent);
+    line->setObjectName(QStringLiteral("Line1"));
+    line->setProperty("Index", index);
+    line->setAutoFillBackground(true);
+    QPalette p = line->palette();
+    p.setColor(QPalette::Window, colour);
+    line->setPalette(p);
+    line->setGeometry(Twips::px(x1Twips), Twips::px(yTwips), Twips::px(x2Twips - x1Twips), thickness);
+}
+
+// A double word is shown as its decimal number (little-endian, as the
+// registry stores it); no caller reads one, both values read are paths.
+QString dwordText(const QByteArray &buffer, quint32 size)
+{
+    quint32 value = 0;
+    for (int i = int(std::min<quint32>(size, 4)) - 1; i >= 0; --i)
+        value = (value << 8) | quint8(buffer.at(i));
+    return QString::number(value);
+}
+
+} // namespace
+
+frmAbout::frmAbout(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint),
+      Timer1(new VTimer(this))
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/game.svg")));
+    setFixedSize(Twips::size(5730, 2955));
+    buildTexts();
+    buildSeparator();
+    buildImages();
+    buildButtons();
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(Timer1, &VTimer::Timer, this, &frmAbout::Timer1_Timer);
+}
+
+void frmAbout::buildTexts()
+{
+    lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Varko Dulvermant"), Twips::rect(1320, 240, 3885, 480));
+    lblTitle->setFont(Fonts::comic(9.75, true));
+    paintBlack(lblTitle);
+    lblVersion = makeLabel(this, "lblVersion", QString(), Twips::rect(1320, 780, 3885, 225));
+    lblDisclaimer = makeLabel(this, "lblDisclaimer", QStringLiteral("(c) 2001 Varko Dulvermant"),
+                              Twips::rect(240, 1560, 2295, 345));
+    paintBlack(lblDisclaimer);
+}
+
+// An etched line: the grey line lies on the white one, which shows below it.
+void frmAbout::buildSeparator()
+{
+    makeLine(this, 0, 120, 5669, 1320, 2, Qt::white);
+    makeLine(this, 1, 120, 5684, 1320, 1, QColor(128, 128, 128));
+}
+
+void frmAbout::buildImages()
+{
+    If1 = new ImageControl(this);
+    If1->setObjectName(QStringLiteral("If1"));
+    If1->setGeometry(Twips::rect(120, 120, 960, 960));
+    If1->setPicture(QStringLiteral(":/about/frame1.svg"));
+    if2 = new ImageControl(this);
+    if2->setObjectName(QStringLiteral("if2"));
+    if2->setGeometry(Twips::rect(3120, 1440, 960, 960));
+    if2->setPicture(QStringLiteral(":/about/frame2.svg"));
+}
+
+void frmAbout::buildButtons()
+{
+    // OK is both the default and the cancel button: Enter and Escape close.
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(Twips::rect(4320, 1560, 1260, 345));
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+
+    cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    cmdSysInfo->setGeometry(Twips::rect(4320, 2040, 1245, 345));
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+
+    setTabOrder(cmdOK, cmdSysInfo);
+}
+
+void frmAbout::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) {
+        Form_Load();
+        // Both frames stay hidden for a whole second after each opening.
+        Timer1->forgetCarry();
+        Timer1->setInterval(1000);
+    }
+    QDialog::showEvent(event);
+}
+
+void frmAbout::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        Timer1->setInterval(0);
+    QDialog::hideEvent(event);
+}
+
+// Runs at each showing; IconPhase is left as the last showing left it.
+void frmAbout::Form_Load()
+{
+    const QScreen *screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
+    setGeometry(QRect(origin + Twips::point(2340, 1935), size()));
+
+    setWindowTitle(QStringLiteral("About ") + App::Title());
+    lblVersion->setText(QStringLiteral("Version %1.%2.%3").arg(App::Major()).arg(App::Minor()).arg(App::Revision()));
+    If1->move(twipsX(IconLeftUnits), twipsY(IconTopUnits));
+    if2->move(twipsX(IconLeftUnits), twipsY(IconTopUnits));
+    If1->setVisible(false);
+    if2->setVisible(false);
+    cmdOK->setFocus(Qt::OtherFocusReason);
+}
+
+void frmAbout::Timer1_Timer()
+{
+    ++IconPhase;
+    if (IconPhase == 1) {
+        If1->setVisible(true);
+        if2->setVisible(false);
+    } else if (IconPhase == 2) {
+        If1->setVisible(false);
+        if2->setVisible(true);
+        IconPhase = 0;
+    }
+}
+
+void frmAbout::cmdOK_Click()
+{
+    accept();
+}
+
+void frmAbout::cmdSysInfo_Click()
+{
+    StartSysInfo();
+}
+
+void frmAbout::StartSysInfo()
+{
+    const std::optional<QString> tool = SysInfoTool();
+    if (!tool || !ProgramStarter::start(*tool))
+        MsgBox::show(this, Unavailable);
+}
+
+// The tool's full path from the first value as read (not checked on disk), or
+// else the tool's file in the folder that the second value names.
+std::optional<QString> frmAbout::SysInfoTool()
+{
+    QString path;
+    switch (GetKeyValue(Registry::HKEY_LOCAL_MACHINE, SysInfoKey, SysInfoValue, path)) {
+    case KeyRead::Read:
+        return path;
+    case KeyRead::Failed:
+        return std::nullopt;
+    case KeyRead::NotRead:
+        break;
+    }
+    if (GetKeyValue(Registry::HKEY_LOCAL_MACHINE, SysInfoFolderKey, SysInfoFolderValue, path) != KeyRead::Read)
+        return std::nullopt;
+    const QString file = App::join(path, SysInfoFile);
+    if (!QFileInfo(file).isFile())
+        return std::nullopt;
+    return file;
+}
+
+// Reads one value into KeyVal. NotRead (KeyVal emptied) when the key or the
+// value is missing or the value does not fit the buffer; Failed when the reply
+// makes no sense (a size of nothing, or more than the buffer holds).
+frmAbout::KeyRead frmAbout::GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
+                                        QString &KeyVal)
+{
+    Registry::Reader &registry = Registry::reader();
+    const Registry::OpenResult key = registry.open(KeyRoot, KeyName.toLocal8Bit(), 0, Registry::KeyAccess);
+    if (key.status != Registry::Success) {
+        KeyVal.clear();
+        return KeyRead::NotRead; // nothing was opened, so nothing is closed
+    }
+    const Registry::QueryResult value = registry.query(key.handle, SubKeyRef.toLocal8Bit(), BufferSize);
+    registry.close(key.handle);
+    if (value.status != Registry::Success) {
+        KeyVal.clear();
+        return KeyRead::NotRead;
+    }
+    if (value.size == 0 || value.size > BufferSize)
+        return KeyRead::Failed;
+
+    // The reply lands in a buffer of NULs, as the registry call fills one.
+    const QByteArray buffer = value.data.leftJustified(BufferSize, '\0', true);
+    const int size = int(value.size);
+    const QByteArray cut = buffer.at(size - 1) == '\0' ? buffer.left(size - 1) : buffer.left(size);
+    switch (value.type) {
+    case Registry::REG_SZ:
+        KeyVal = QString::fromLocal8Bit(cut);
+        break;
+    case Registry::REG_DWORD:
+        KeyVal = dwordText(buffer, value.size);
+        break;
+    default:
+        break; // other types leave KeyVal as it was
+    }
+    return KeyRead::Read;
+}

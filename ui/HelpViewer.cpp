@@ -1,0 +1,144 @@
+#include "ui/HelpViewer.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+constexpr int ViewerWidth = 520;
+constexpr int ViewerMinHeight = 480;
+} // namespace
+
+HelpViewer::HelpViewer(QWidget *mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_browser(new QTextBrowser(this))
+{
+    setObjectName(QStringLiteral("helpViewer"));
+    setWindowTitle(QStringLiteral("Varko Help"));
+    // Closing the viewer frees it, and an open viewer never keeps the program
+    // running once the main window is closed.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    m_browser->setObjectName(QStringLiteral("helpBrowser"));
+    m_browser->setOpenExternalLinks(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_browser);
+
+    if (mainWindow)
+        placeBeside(mainWindow);
+    else
+        resize(ViewerWidth, ViewerMinHeight);
+}
+
+QString HelpViewer::text() const
+{
+    return m_browser->toPlainText();
+}
+
+void HelpViewer::showContents(const QString &helpFilePath)
+{
+    m_path = helpFilePath;
+    QFile file(helpFilePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showFailure(file.errorString());
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        showFailure(file.errorString());
+        return;
+    }
+    if (bytes.trimmed().isEmpty()) {
+        showFailure(tr("The file is empty."));
+        return;
+    }
+    const QString content = QString::fromUtf8(bytes);
+    m_browser->setSearchPaths({QFileInfo(helpFilePath).absolutePath()});
+    if (Qt::mightBeRichText(content))
+        m_browser->setHtml(content);
+    else
+        m_browser->setPlainText(content);
+    m_browser->verticalScrollBar()->setValue(0);
+    m_browser->horizontalScrollBar()->setValue(0);
+}
+
+void HelpViewer::showFailure(const QString &reason)
+{
+    m_browser->setHtml(tr("<h2>Help is not available</h2>"
+                          "<p>The help file could not be opened:</p>"
+                          "<p><b>%1</b></p><p>%2</p>")
+                           .arg(m_path.toHtmlEscaped(), reason.toHtmlEscaped()));
+}
+
+// To the right of the main window when there is room on its screen, else to
+// its left, else against the screen's right edge.
+void HelpViewer::placeBeside(const QWidget *mainWindow)
+{
+    const QRect main = mainWindow->frameGeometry();
+    const QScreen *screen = mainWindow->screen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(main.topLeft(), QSize(1024, 768));
+
+    const int width = std::min(ViewerWidth, avail.width());
+    const int height = std::min(std::max(ViewerMinHeight, main.height()), avail.height());
+    int x = main.right() + 1;
+    if (x + width > avail.right() + 1)
+        x = main.left() - width >= avail.left() ? main.left() - width : avail.right() + 1 - width;
+    const int y = std::clamp(main.top(), avail.top(), avail.bottom() + 1 - height);
+    resize(width, height);
+    move(x, y);
+}
+
+namespace Help {
+namespace {
+
+class RealViewer final : public Seam {
+public:
+    void showContents(const QString &helpFilePath, QWidget *mainWindow) override
+    {
+        if (!m_viewer)
+            m_viewer = new HelpViewer(mainWindow); // owned by the main window, or freed on close
+        m_viewer->showContents(helpFilePath);
+        m_viewer->show();
+        m_viewer->raise();
+        m_viewer->activateWindow();
+    }
+    HelpViewer *viewer() const { return m_viewer; }
+
+private:
+    QPointer<HelpViewer> m_viewer;
+};
+
+RealViewer &real()
+{
+    static RealViewer r;
+    return r;
+}
+
+Seam *g_seam = nullptr;
+
+} // namespace
+
+void showContents(const QString &helpFilePath, QWidget *mainWindow)
+{
+    Seam &seam = g_seam ? *g_seam : real();
+    seam.showContents(helpFilePath, mainWindow);
+}
+
+HelpViewer *openViewer()
+{
+    return real().viewer();
+}
+
+void installSeam(Seam *seam)
+{
+    g_seam = seam;
+}
+
+} // namespace Help

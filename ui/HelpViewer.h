@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QTextBrowser;
+
+// The program's own help window: a non-modal window beside the main window
+// that shows an HTML help file from its contents (the top). A file that cannot
+// be read is reported in the window itself; nothing else is affected.
+class HelpViewer : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpViewer(QWidget *mainWindow);
+
+    void showContents(const QString &helpFilePath);
+
+    QString helpFile() const { return m_path; }
+    QString text() const; // what the window shows, as plain text
+    QTextBrowser *browser() const { return m_browser; }
+
+private:
+    void placeBeside(const QWidget *mainWindow);
+    void showFailure(const QString &reason);
+
+    QTextBrowser *m_browser;
+    QString m_path;
+};
+
+namespace Help {
+
+// Opens the help viewer at the contents of the file, reusing the window when
+// it is already open, and returns at once.
+void showContents(const QString &helpFilePath, QWidget *mainWindow);
+
+// The open viewer window, or nullptr when there is none.
+HelpViewer *openViewer();
+
+class Seam {
+public:
+    virtual ~Seam() = default;
+    virtual void showContents(const QString &helpFilePath, QWidget *mainWindow) = 0;
+};
+
+// Installs a seam (not owned); nullptr goes back to the real viewer.
+void installSeam(Seam *seam);
+
+} // namespace Help
