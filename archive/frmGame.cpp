@@ -1,0 +1,145 @@
+#include "archive/frmGame.h"
+
+#include "app/Module1.h"
+#include "archive/GameListModel.h"
+#include "ui/FlexGrid.h"
+#include "ui/Fonts.h"
+#include "ui/MessageBox.h"
+#include "ui/Twips.h"
+
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <array>
+
+namespace {
+
+constexpr int ScaleWidth = 6675; // client area, twips
+constexpr int ScaleHeight = 3195;
+constexpr int StripHeight = 735; // P1
+constexpr qreal FontSize = 8.25;
+
+constexpr std::array<int, GameListModel::ColumnCount> ColumnWidths = {800, 1000, 1000, 500, 1000, 1000, 1200};
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFont(Fonts::comic(FontSize, true));
+    button->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    // Neither button answers Enter by itself.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace
+
+frmGame::frmGame(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_games(new GameListModel(this))
+{
+    createControls();
+    Form_Load();
+}
+
+frmGame::~frmGame() = default;
+
+void frmGame::createControls()
+{
+    setObjectName(QStringLiteral("frmGame"));
+    setWindowTitle(QStringLiteral("Saved Game"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/game.svg")));
+    setFont(Fonts::comic(FontSize));
+    setFixedSize(Twips::size(ScaleWidth, ScaleHeight));
+
+    dgGame = new FlexGrid(this);
+    dgGame->setObjectName(QStringLiteral("dgGame"));
+    dgGame->move(0, 0);
+
+    P1 = new QFrame(this);
+    P1->setObjectName(QStringLiteral("P1"));
+    P1->setGeometry(Twips::rect(0, ScaleHeight - StripHeight, ScaleWidth, StripHeight));
+
+    cmdOpen = makeButton(P1, "cmdOpen", QStringLiteral("Open Game"), QRect(240, 120, 1335, 495));
+    cmdExit = makeButton(P1, "cmdExit", QStringLiteral("Exit"), QRect(5160, 120, 1215, 495));
+    connect(cmdOpen, &QPushButton::clicked, this, &frmGame::cmdOpen_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmGame::cmdExit_Click);
+
+    setTabOrder(dgGame, cmdOpen);
+    setTabOrder(cmdOpen, cmdExit);
+    dgGame->setFocus();
+}
+
+void frmGame::Form_Load()
+{
+    Module1.SelectedGame.clear();
+
+    dgGame->setWidth(Twips::fromPx(width()));
+    dgGame->setHeight(Twips::fromPx(height()) - Twips::fromPx(P1->height()));
+
+    const int count = Apre_Archivio();
+
+    dgGame->setRows(count + 1);
+    dgGame->setCols(GameListModel::ColumnCount);
+    for (int col = 0; col < GameListModel::ColumnCount; ++col)
+        dgGame->setColWidth(col, ColumnWidths[size_t(col)]);
+
+    for (int col = 0; col < GameListModel::ColumnCount; ++col) {
+        dgGame->setRow(0);
+        dgGame->setCol(col);
+        dgGame->setCellFontBold(true);
+        dgGame->setText(GameListModel::header(col));
+    }
+
+    // Rows 1 to count - 1 show records 2 to count; the grid reads them from
+    // the archive as it paints them, with the name column bold. Row count
+    // belongs to no record: empty cells, the name cell bold like the others.
+    dgGame->setRow(count);
+    dgGame->setCol(0);
+    dgGame->setCellFontBold(true);
+
+    // Filled bottom-up, the last cell made current is row 1, column 6: it is
+    // the current cell and the whole selection when the window opens.
+    dgGame->setRow(1);
+    dgGame->setCol(GameListModel::ColumnCount - 1);
+}
+
+// Opens the archive for the grid and gives its record count. When it cannot
+// be read the user is told why and the grid keeps just its empty row.
+int frmGame::Apre_Archivio()
+{
+    QString reason;
+    if (!m_games->open(Module1.ArchivePath, &reason))
+        MsgBox::show(parentWidget(),
+                     QStringLiteral("The saved games cannot be read from\n%1\n\n%2")
+                         .arg(Module1.ArchivePath, reason));
+    dgGame->setSource(m_games);
+    return m_games->count();
+}
+
+void frmGame::cmdOpen_Click()
+{
+    dgGame->setRow(dgGame->RowSel());
+    dgGame->setCol(0);
+    // The name as stored, trailing blanks and all; the empty row gives "".
+    Module1.SelectedGame = dgGame->Row() >= 1 ? dgGame->Text() : QString();
+    accept();
+}
+
+void frmGame::cmdExit_Click()
+{
+    reject();
+}
+
+void frmGame::keyPressEvent(QKeyEvent *event)
+{
+    // There is no cancel button: Escape does not close the window.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
