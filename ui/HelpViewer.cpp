@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -59,14 +58,13 @@ void HelpViewer::showContents(const QString &helpFilePath)
         showFailure(tr("The file is empty."));
         return;
     }
+    // A new document always opens at its top.
     const QString content = QString::fromUtf8(bytes);
     m_browser->setSearchPaths({QFileInfo(helpFilePath).absolutePath()});
     if (Qt::mightBeRichText(content))
         m_browser->setHtml(content);
     else
         m_browser->setPlainText(content);
-    m_browser->verticalScrollBar()->setValue(0);
-    m_browser->horizontalScrollBar()->setValue(0);
 }
 
 void HelpViewer::showFailure(const QString &reason)
@@ -78,21 +76,24 @@ void HelpViewer::showFailure(const QString &reason)
 }
 
 // To the right of the main window when there is room on its screen, else to
-// its left, else against the screen's right edge.
+// its left, else against the screen's right edge. The viewer's frame is taken
+// to be as wide as the main window's.
 void HelpViewer::placeBeside(const QWidget *mainWindow)
 {
     const QRect main = mainWindow->frameGeometry();
+    const QSize frameExtra = main.size() - mainWindow->size();
     const QScreen *screen = mainWindow->screen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(main.topLeft(), QSize(1024, 768));
 
-    const int width = std::min(ViewerWidth, avail.width());
-    const int height = std::min(std::max(ViewerMinHeight, main.height()), avail.height());
+    const QSize outer(std::min(ViewerWidth + frameExtra.width(), avail.width()),
+                      std::min(std::max(ViewerMinHeight + frameExtra.height(), main.height()), avail.height()));
     int x = main.right() + 1;
-    if (x + width > avail.right() + 1)
-        x = main.left() - width >= avail.left() ? main.left() - width : avail.right() + 1 - width;
-    const int y = std::clamp(main.top(), avail.top(), avail.bottom() + 1 - height);
-    resize(width, height);
-    move(x, y);
+    if (x + outer.width() > avail.right() + 1)
+        x = main.left() - outer.width() >= avail.left() ? main.left() - outer.width()
+                                                         : avail.right() + 1 - outer.width();
+    const int y = std::clamp(main.top(), avail.top(), avail.bottom() + 1 - outer.height());
+    resize(outer - frameExtra);
+    move(x, y); // the frame's top-left corner
 }
 
 namespace Help {
