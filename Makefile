@@ -4,7 +4,7 @@ ASAN_DIR   ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps build run test test-asan bench fuzz screenshots install clean
+.PHONY: all deps build run test test-asan bench clean
 
 all: build
 

@@ -1,16 +1,25 @@
 #include "clock/Startup.h"
 
+#include "clock/frmMain.h"
 #include "ui/Fonts.h"
+#include "ui/ImageControlAccessible.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QIcon>
 
 int runVarko(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The per-user data folder (a fallback home of the archive) is named after it.
     QApplication::setApplicationName(QStringLiteral("Varko"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Varko"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.varko.chronometer"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/varko.svg")));
     Fonts::registerSubstitutes();
-    QWidget w;
-    w.show();
+    ImageControlAccessible::installFactory();
+
+    frmMain window;
+    window.show();
+    window.setFocus();
     return app.exec();
 }

@@ -17,6 +17,10 @@ public:
 
     void move(int leftTwips, int topTwips); // position in twips
 
+    // A clickable picture acts as a button for assistive technology.
+    void setClickable(bool clickable) { m_clickable = clickable; }
+    bool isClickable() const { return m_clickable; }
+
 signals:
     void Click();
 
@@ -29,5 +33,6 @@ private:
     void render();
 
     QString m_path;
+    bool m_clickable = false;
     qreal m_renderedRatio = 0;
 };

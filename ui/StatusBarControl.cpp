@@ -3,6 +3,7 @@
 #include "ui/ImageControl.h"
 #include "ui/WallClock.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -30,6 +31,11 @@ StatusBarControl::StatusBarControl(QWidget *parent)
     m_panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_icon->setFixedSize(20, 20);
     m_text->setTextFormat(Qt::PlainText);
+    m_text->setObjectName(QStringLiteral("STB1_Text"));
+    m_text->setAccessibleDescription(QStringLiteral("Status line"));
+    m_date->setAccessibleDescription(QStringLiteral("Today's date"));
+    m_time->setAccessibleDescription(QStringLiteral("Time of day"));
+    m_icon->setAccessibleName(QStringLiteral("Game clock animation"));
 
     auto *inner = new QHBoxLayout(m_panel3);
     inner->setContentsMargins(2, 0, 2, 0);
@@ -80,6 +86,9 @@ void StatusBarControl::setPanelText(int panel, const QString &text)
     if (panel != 3 || m_text->text() == text)
         return;
     m_text->setText(text);
+    // Screen readers announce the status line as it changes.
+    QAccessibleEvent changed(m_text, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
     emit textChanged(text);
 }
 

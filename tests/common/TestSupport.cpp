@@ -1,6 +1,7 @@
 #include "tests/common/TestSupport.h"
 
 #include "ui/Fonts.h"
+#include "ui/ImageControlAccessible.h"
 
 #include <QDialog>
 
@@ -52,6 +53,7 @@ void initialise()
     MonotonicClock::install(&clock());
     MsgBox::installSeam(&boxes());
     Fonts::registerSubstitutes();
+    ImageControlAccessible::installFactory();
 }
 
 } // namespace TestSupport

@@ -1,0 +1,90 @@
+// Starting, pausing, resuming and stopping a game.
+#include "clock/frmMain.h"
+
+#include "app/Module1.h"
+#include "clock/ClockText.h"
+#include "dialogs/frmSet.h"
+#include "ui/ImageControl.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "ui/StatusBarControl.h"
+#include "ui/VTimer.h"
+
+#include <QGroupBox>
+#include <QLabel>
+
+void frmMain::Gestione_Start()
+{
+    {
+        frmSet settings(this);
+        Modal::exec(settings);
+    }
+    LimitGame = Module1.TimeLimit;
+    LimitWhite = LimitGame;
+    LimitBlack = LimitGame;
+    Frame1->setTitle(Module1.WhiteName);
+    Frame2->setTitle(Module1.BlackName);
+    // White's turn; Black's timer stops too, or a timer left running by a
+    // pause without a game would make both clocks count.
+    showWhiteTurn();
+    Timer3->setInterval(TickInterval);
+    Timer4->setInterval(500);
+    bRunning = true;
+    lblLimitWhite->setText(ClockText::NumberText(LimitGame));
+    lblLimitBlack->setText(ClockText::NumberText(LimitGame));
+}
+
+void frmMain::Set_Limit()
+{
+    Gestione_Start();
+}
+
+void frmMain::Gestione_Pausa()
+{
+    if (!bPaused) {
+        bPaused = true;
+        STB1->setPanelText(3, QStringLiteral("... Pause Game..."));
+        PausedTurn = Timer1->Interval() > 0 ? QStringLiteral("1") : QStringLiteral("2");
+        stopAllTimers();
+        return;
+    }
+    bPaused = false;
+    STB1->setPanelText(3, QStringLiteral("... Running ..."));
+    if (PausedTurn == QLatin1String("1")) {
+        Timer1->setInterval(1000);
+        Timer2->setInterval(0);
+    } else {
+        Timer1->setInterval(0);
+        Timer2->setInterval(1000);
+    }
+    Timer3->setInterval(1000);
+    Timer4->setInterval(500);
+}
+
+void frmMain::Gestione_Stop()
+{
+    Msg = QStringLiteral("Are you sure to Stop the Game? ");
+    Title = QStringLiteral("Information Message");
+    if (MsgBox::show(this, Msg, MsgBox::Buttons::YesNo, Title) != MsgBox::Answer::Yes)
+        return;
+    lockGameStart(false);
+    STB1->setPanelText(3, QString());
+    stopAllTimers();
+    // The next game starts from exactly zero: no part-second carried over.
+    for (VTimer *t : {Timer1, Timer2, Timer3})
+        t->forgetCarry();
+    for (int *counter : {&Secondi, &Minuti, &Ore, &SecondiG, &MinutiG, &OreG, &SecondiR, &MinutiR, &OreR})
+        *counter = 0;
+    for (QLabel *l : {LOre, LMinuti, LSecondi, LOreG, LMinutiG, LSecondiG, LOreR, LminutiR, LSecondiR})
+        l->setText(QStringLiteral("00"));
+    bRunning = false;
+    // A stop also ends a pause, or the next game would run with its keys dead.
+    bPaused = false;
+    MoveMarkWhite = 0;
+    MoveMarkBlack = 0;
+    for (ImageControl *lamp : {FaroSX, FaroAC, FaroDX, FaroSp})
+        lamp->hide();
+    LimitGame = Module1.TimeLimit;
+    LimitWhite = LimitGame;
+    LimitBlack = LimitGame;
+}

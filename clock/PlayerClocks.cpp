@@ -1,0 +1,88 @@
+// The two player clocks: count up, count the limit down, end at over time.
+#include "clock/frmMain.h"
+
+#include "app/Module1.h"
+#include "clock/ClockText.h"
+#include "ui/MessageBox.h"
+#include "ui/ProgressControl.h"
+#include "ui/VTimer.h"
+
+#include <QLabel>
+
+// The items one clock works on; White and Black differ only in these.
+struct frmMain::PlayerItems {
+    int &secondi;
+    int &minuti;
+    int &ore;
+    int &limit;
+    QLabel *lOre;
+    QLabel *lMinuti;
+    QLabel *lSecondi;
+    QLabel *lblLimit;
+    ProgressControl *pg;
+    QString overTimeMessage;
+};
+
+frmMain::PlayerItems frmMain::white()
+{
+    return {Secondi, Minuti, Ore, LimitWhite, LOre, LMinuti, LSecondi, lblLimitWhite, pg2,
+            QStringLiteral("Player One is over time now!")};
+}
+
+frmMain::PlayerItems frmMain::black()
+{
+    return {SecondiG, MinutiG, OreG, LimitBlack, LOreG, LMinutiG, LSecondiG, lblLimitBlack, pg3,
+            QStringLiteral("Player Two is over time now!")};
+}
+
+void frmMain::Timer1_Timer()
+{
+    tickPlayer(white());
+}
+
+void frmMain::Timer2_Timer()
+{
+    tickPlayer(black());
+}
+
+void frmMain::tickPlayer(const PlayerItems &p)
+{
+    if (!bRunning)
+        return;
+    const ClockStep step = advanceClock(p.secondi, p.minuti, p.ore);
+    // Set before the minute check, so the bar shows the minutes left before this tick.
+    p.pg->setMin(0);
+    p.pg->setMax(float(Module1.TimeLimit));
+    p.pg->setValue(float(p.limit));
+    if (step == ClockStep::Second) {
+        p.lSecondi->setText(ClockText::TwoDigit(p.secondi));
+        return;
+    }
+    p.lSecondi->setText(QStringLiteral("00"));
+    if (step == ClockStep::Hour) {
+        p.lMinuti->setText(QStringLiteral("00"));
+        p.lOre->setText(ClockText::TwoDigit(p.ore));
+    } else {
+        p.lMinuti->setText(ClockText::TwoDigit(p.minuti));
+    }
+    --p.limit;
+    p.lblLimit->setText(ClockText::NumberText(p.limit));
+    // At or below zero: a restored game may come with no minutes left.
+    if (p.limit <= 0)
+        overTime(p.overTimeMessage);
+}
+
+void frmMain::overTime(const QString &message)
+{
+    // Everything stops before the message: ticks keep coming while a message
+    // box is open, and no clock may count on behind it.
+    stopAllTimers();
+    bRunning = false;
+    MsgBox::show(this, message);
+}
+
+void frmMain::stopAllTimers()
+{
+    for (VTimer *t : {Timer1, Timer2, Timer3, Timer4})
+        t->setInterval(0);
+}

@@ -1,0 +1,101 @@
+// Saving the game shown on the clocks, and reopening a saved one.
+#include "clock/frmMain.h"
+
+#include "app/Module1.h"
+#include "archive/RestoreGame.h"
+#include "archive/SaveGame.h"
+#include "archive/frmGame.h"
+#include "clock/ClockText.h"
+#include "ui/ImageControl.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "ui/StatusBarControl.h"
+#include "ui/ToolbarControl.h"
+#include "ui/VTimer.h"
+
+#include <QGroupBox>
+#include <QLabel>
+
+void frmMain::Esegue_Salvataggio()
+{
+    GameSnapshot s;
+    s.whitePlayer = Frame1->title();
+    s.blackPlayer = Frame2->title();
+    s.whiteHours = LOre->text();
+    s.whiteMinutes = LMinuti->text();
+    s.whiteSeconds = LSecondi->text();
+    s.blackHours = LOreG->text();
+    s.blackMinutes = LMinutiG->text();
+    s.blackSeconds = LSecondiG->text();
+    s.totalHours = LOreR->text();
+    s.totalMinutes = LminutiR->text();
+    s.totalSeconds = LSecondiR->text();
+    s.timeLimit = Module1.TimeLimit;
+    s.whiteLeftCaption = lblLimitWhite->text();
+    s.blackLeftCaption = lblLimitBlack->text();
+    const SaveResult saved = saveGame(s);
+    if (!saved.ok) {
+        MsgBox::show(this, saved.message);
+        return;
+    }
+    STB1->setPanelText(3, QStringLiteral("Save Game as ") + Module1.GameName);
+}
+
+void frmMain::Esegue_Apertura()
+{
+    {
+        frmGame browser(this);
+        Modal::exec(browser);
+    }
+    if (Module1.SelectedGame.isEmpty())
+        return;
+    if (!Carica_Game())
+        return;
+    STB1->setPanelText(3, QStringLiteral("Game ") + Module1.SelectedGame.trimmed() + QStringLiteral(" Opened"));
+    // Only a game actually restored locks the game-start commands.
+    lockGameStart(true);
+}
+
+bool frmMain::Carica_Game()
+{
+    const RestoreResult restored = loadGame(Module1.SelectedGame);
+    if (!restored.ok) {
+        MsgBox::show(this, restored.message);
+        return false;
+    }
+    const RestoredGame &g = restored.game;
+    bRunning = true;
+    Module1.TimeLimit = g.limit;
+    LimitGame = g.limit;
+    LimitWhite = g.whiteLeft;
+    LimitBlack = g.blackLeft;
+    Frame1->setTitle(g.whitePlayer);
+    Frame2->setTitle(g.blackPlayer);
+    // White to move: only White's clock runs.
+    showWhiteTurn();
+    Timer3->setInterval(TickInterval);
+    Timer4->setInterval(500);
+    lblLimitWhite->setText(g.whiteLeftText);
+    lblLimitBlack->setText(g.blackLeftText);
+
+    const struct {
+        int &counter;
+        QLabel *label;
+        const ClockField &field;
+    } clocks[] = {
+        {Secondi, LSecondi, g.whiteSeconds},   {Minuti, LMinuti, g.whiteMinutes},   {Ore, LOre, g.whiteHours},
+        {SecondiG, LSecondiG, g.blackSeconds}, {MinutiG, LMinutiG, g.blackMinutes}, {OreG, LOreG, g.blackHours},
+        {SecondiR, LSecondiR, g.totalSeconds}, {MinutiR, LminutiR, g.totalMinutes}, {OreR, LOreR, g.totalHours},
+    };
+    for (const auto &c : clocks) {
+        c.counter = c.field.number;
+        c.label->setText(c.field.text);
+    }
+    // The restored clocks are the marks of the next move reports, and no
+    // part-second of the game before carries over.
+    MoveMarkWhite = wholeMinutes(Minuti, Ore);
+    MoveMarkBlack = wholeMinutes(MinutiG, OreG);
+    for (VTimer *t : {Timer1, Timer2, Timer3})
+        t->forgetCarry();
+    return true;
+}

@@ -1,0 +1,134 @@
+#include "clock/frmMain.h"
+
+#include "archive/ArchiveStartup.h"
+#include "app/Module1.h"
+#include "clock/ClockText.h"
+#include "dialogs/frmAbout.h"
+#include "ui/AppInfo.h"
+#include "ui/HelpViewer.h"
+#include "ui/ImageControl.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "ui/StatusBarControl.h"
+#include "ui/ToolbarControl.h"
+#include "ui/VTimer.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+
+frmMain::frmMain(QWidget *parent) : QWidget(parent)
+{
+    buildControls();
+    describeForScreenReaders();
+    connectHandlers();
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::connectHandlers()
+{
+    connect(Timer1, &VTimer::Timer, this, &frmMain::Timer1_Timer);
+    connect(Timer2, &VTimer::Timer, this, &frmMain::Timer2_Timer);
+    connect(Timer3, &VTimer::Timer, this, &frmMain::Timer3_Timer);
+    connect(Timer4, &VTimer::Timer, this, &frmMain::Timer4_Timer);
+    connect(iBUnPress, &ImageControl::Click, this, &frmMain::iBUnPress_Click);
+    connect(IWUnpress, &ImageControl::Click, this, &frmMain::IWUnpress_Click);
+    connect(Toolbar1, &ToolbarControl::ButtonClick, this, &frmMain::Toolbar1_ButtonClick);
+}
+
+void frmMain::Form_Load()
+{
+    // The archive's place and id counter; a failure is told once and the
+    // clocks work on without it.
+    const ArchiveStartup archive = openArchiveAtStartup(App::Path());
+    if (!archive.ok)
+        MsgBox::show(this, archive.message);
+
+    for (ImageControl *i : {IWUnpress, IWPress}) {
+        i->hide();
+        i->move(4400, 1560);
+    }
+    for (ImageControl *i : {iBUnPress, IBPress}) {
+        i->hide();
+        i->move(5400, 1560);
+    }
+
+    // One name for the help file everywhere: on a case-sensitive file system
+    // two spellings would be two files.
+    App::setHelpFile(App::join(App::Path(), QStringLiteral("\\VARKOHELP.HLP")));
+
+    LampPhase = 0;
+    Module1.TimeLimit = 30;
+    lblLimitWhite->setText(QStringLiteral("00"));
+    lblLimitBlack->setText(QStringLiteral("00"));
+    for (QLabel *l : {LOre, LMinuti, LSecondi, LOreG, LMinutiG, LSecondiG, LOreR, LminutiR, LSecondiR})
+        l->setText(QStringLiteral("00"));
+    Timer1->setInterval(0);
+    Timer2->setInterval(0);
+    Timer3->setInterval(0);
+    bRunning = false;
+    TickInterval = 1000;
+    LimitGame = Module1.TimeLimit;
+    LimitWhite = LimitGame;
+    LimitBlack = LimitGame;
+    for (ImageControl *lamp : {FaroDX, FaroSX, FaroAC, FaroSp}) {
+        lamp->hide();
+        lamp->move(120, 0);
+    }
+    Timer4->setInterval(0);
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1) {
+        Help::showContents(App::HelpFile(), this);
+        return;
+    }
+    const QString text = event->text();
+    if (text.size() == 1)
+        Form_KeyPress(text.at(0).unicode());
+    QWidget::keyPressEvent(event);
+}
+
+void frmMain::Toolbar1_ButtonClick(int, const QString &key)
+{
+    if (key == QLatin1String("Start")) {
+        Gestione_Start();
+        if (Module1.TimeLimit != 0)
+            lockGameStart(true);
+    } else if (key == QLatin1String("Save")) {
+        Esegue_Salvataggio();
+    } else if (key == QLatin1String("Open")) {
+        Esegue_Apertura();
+    } else if (key == QLatin1String("Stop")) {
+        Gestione_Stop();
+    } else if (key == QLatin1String("Exit")) {
+        close();
+    } else if (key == QLatin1String("TimeSet")) {
+        Set_Limit();
+        if (Module1.TimeLimit != 0)
+            lockGameStart(true);
+    } else if (key == QLatin1String("Pause")) {
+        Gestione_Pausa();
+    } else if (key == QLatin1String("Info")) {
+        openHelp();
+    } else if (key == QLatin1String("About")) {
+        if (!m_about)
+            m_about = std::make_unique<frmAbout>(this);
+        Modal::exec(*m_about);
+    }
+}
+
+void frmMain::lockGameStart(bool locked)
+{
+    // Start, Options and Open: a running game may be neither restarted nor replaced.
+    for (int entry : {1, 7, 3})
+        Toolbar1->setEnabled(entry, !locked);
+}
+
+void frmMain::openHelp()
+{
+    Help::showContents(App::join(App::Path(), QStringLiteral("\\VARKOHELP.HLP")), this);
+}

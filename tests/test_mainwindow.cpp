@@ -1,0 +1,218 @@
+#include "tests/common/MainWindowFixture.h"
+#include "ui/ProgressControl.h"
+#include "ui/StatusBarControl.h"
+
+#include <QFile>
+
+// Start-up of the main window and the two player clocks.
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startsIdle()
+    {
+        MainWindowFixture f;
+        frmMain &w = f.w();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Varko Chronometer"));
+        QCOMPARE(w.size(), QSize(703, 325));
+        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
+        for (QLabel *l : {w.LOre, w.LMinuti, w.LSecondi, w.LOreG, w.LMinutiG, w.LSecondiG, w.LOreR, w.LminutiR,
+                          w.LSecondiR, w.lblLimitWhite, w.lblLimitBlack})
+            QCOMPARE(l->text(), QStringLiteral("00"));
+        QCOMPARE(w.Frame1->title(), QStringLiteral("Frame1"));
+        QCOMPARE(w.Frame2->title(), QStringLiteral("Frame2"));
+        QCOMPARE(w.Frame3->title(), QStringLiteral("...from begin Time"));
+        QCOMPARE(w.pg2->Value(), 0.f);
+        QCOMPARE(w.pg3->Value(), 0.f);
+        for (ImageControl *i : {w.IWPress, w.IWUnpress, w.IBPress, w.iBUnPress, w.FaroSX, w.FaroAC, w.FaroDX, w.FaroSp})
+            QVERIFY2(i->isHidden(), qPrintable(i->objectName()));
+        QCOMPARE(f.intervals(), QList<int>({0, 0, 0, 0}));
+        QCOMPARE(w.bRunning, false);
+        QCOMPARE(w.bPaused, false);
+        QCOMPARE(w.TickInterval, 1000);
+        QCOMPARE(Module1.TimeLimit, 30);
+        QCOMPARE(w.LimitWhite, 30);
+        QCOMPARE(w.LimitBlack, 30);
+        QCOMPARE(f.status(), QString());
+        QCOMPARE(w.STB1->panelPicture(3), QStringLiteral(":/status/clock_load.svg"));
+        // Each pair of push-button pictures shares one spot.
+        QCOMPARE(w.IWPress->pos(), QPoint(293, 104));
+        QCOMPARE(w.IWUnpress->pos(), w.IWPress->pos());
+        QCOMPARE(w.IBPress->pos(), QPoint(360, 104));
+        QCOMPARE(w.iBUnPress->pos(), w.IBPress->pos());
+        QCOMPARE(w.FaroSX->pos(), QPoint(8, 0));
+        QCOMPARE(w.FaroSp->pos(), w.FaroSX->pos());
+        QCOMPARE(App::HelpFile(), App::join(App::Path(), QStringLiteral("\\VARKOHELP.HLP")));
+    }
+
+    void createsTheArchiveOrReadsIt()
+    {
+        MainWindowFixture f;
+        QFile archive(Module1.ArchivePath);
+        QCOMPARE(Module1.ArchivePath, App::join(f.folder.path(), QStringLiteral("\\Varko.dat")));
+        QVERIFY(archive.open(QIODevice::ReadOnly));
+        QCOMPARE(archive.size(), 102);
+        archive.close();
+        // A second start reads the counter instead of creating the file anew.
+        QVERIFY(archive.open(QIODevice::ReadWrite));
+        archive.seek(93);
+        archive.write("7  ");
+        archive.close();
+        f.window = std::make_unique<frmMain>();
+        QCOMPARE(Module1.LastId, qint16(7));
+        QCOMPARE(QFileInfo(Module1.ArchivePath).size(), 102);
+    }
+
+    void toolbarEntries()
+    {
+        MainWindowFixture f;
+        const QStringList keys{"Start", "Save", "Open", "Stop", "Exit", "", "TimeSet", "Pause", "", "Info", "About"};
+        ToolbarControl *t = f.w().Toolbar1;
+        QCOMPARE(t->count(), 11);
+        for (int i = 1; i <= 11; ++i) {
+            QCOMPARE(t->Key(i), keys.at(i - 1));
+            QCOMPARE(t->isSeparator(i), keys.at(i - 1).isEmpty());
+            QVERIFY(t->Enabled(i));
+        }
+        QCOMPARE(t->action(7)->text(), QStringLiteral("Options"));
+        QCOMPARE(t->action(1)->toolTip(), QStringLiteral("Start the Game"));
+        QCOMPARE(t->action(4)->toolTip(), QStringLiteral("Erase current Game"));
+    }
+
+    void noControlTakesTheFocus()
+    {
+        MainWindowFixture f;
+        const auto children = f.w().findChildren<QWidget *>();
+        for (QWidget *child : children)
+            QVERIFY2(child->focusPolicy() == Qt::NoFocus, qPrintable(child->objectName()));
+        QVERIFY(f.w().focusPolicy() != Qt::NoFocus);
+    }
+
+    void ticksDoNothingWithoutAGame()
+    {
+        MainWindowFixture f;
+        f.w().Timer1_Timer();
+        f.w().Timer2_Timer();
+        f.w().Timer3_Timer();
+        f.w().Timer4_Timer();
+        QCOMPARE(f.w().Secondi, 0);
+        QCOMPARE(f.whiteClock(), QStringLiteral("00:00:00"));
+        QCOMPARE(f.blackClock(), QStringLiteral("00:00:00"));
+        QCOMPARE(f.totalClock(), QStringLiteral("00:00:00"));
+        QCOMPARE(f.w().pg2->Max(), 100.f);
+        QVERIFY(f.w().FaroSX->isHidden());
+        QCOMPARE(f.w().LampPhase, 0);
+    }
+
+    void clockRollsOver_data()
+    {
+        QTest::addColumn<int>("s");
+        QTest::addColumn<int>("m");
+        QTest::addColumn<int>("h");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("second") << 6 << 0 << 0 << "00:00:07";
+        QTest::newRow("minute") << 59 << 4 << 0 << "00:05:00";
+        QTest::newRow("hour") << 59 << 59 << 0 << "01:00:00";
+        QTest::newRow("past 99 hours") << 59 << 59 << 99 << "100:00:00";
+    }
+    void clockRollsOver()
+    {
+        QFETCH(int, s);
+        QFETCH(int, m);
+        QFETCH(int, h);
+        for (bool whiteClock : {true, false}) {
+            MainWindowFixture f;
+            frmMain &w = f.w();
+            w.bRunning = true;
+            w.LimitWhite = w.LimitBlack = 200;
+            Module1.TimeLimit = 200;
+            if (whiteClock) {
+                w.Secondi = s, w.Minuti = m, w.Ore = h;
+                w.LOre->setText(ClockTextStub(h)), w.LMinuti->setText(ClockTextStub(m));
+                w.Timer1_Timer();
+            } else {
+                w.SecondiG = s, w.MinutiG = m, w.OreG = h;
+                w.LOreG->setText(ClockTextStub(h)), w.LMinutiG->setText(ClockTextStub(m));
+                w.Timer2_Timer();
+            }
+            QTEST(whiteClock ? f.whiteClock() : f.blackClock(), "shown");
+        }
+    }
+
+    void limitCountsDownWithTheBarOneTickBehind()
+    {
+        MainWindowFixture f;
+        f.start({QStringLiteral("Anna"), QStringLiteral("Boris"), QStringLiteral("30"), QString()});
+        frmMain &w = f.w();
+        f.play(60000);
+        QCOMPARE(f.whiteClock(), QStringLiteral("00:01:00"));
+        QCOMPARE(w.lblLimitWhite->text(), QStringLiteral(" 29"));
+        QCOMPARE(w.pg2->Value(), 30.f);
+        QCOMPARE(w.pg2->Max(), 30.f);
+        f.play(1000);
+        QCOMPARE(w.pg2->Value(), 29.f);
+        QCOMPARE(w.lblLimitBlack->text(), QStringLiteral(" 30"));
+    }
+
+    void overTimeStopsEverythingOnce_data()
+    {
+        QTest::addColumn<bool>("white");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("White") << true << "Player One is over time now!";
+        QTest::newRow("Black") << false << "Player Two is over time now!";
+    }
+    void overTimeStopsEverythingOnce()
+    {
+        QFETCH(bool, white);
+        QFETCH(QString, message);
+        MainWindowFixture f;
+        f.start({QStringLiteral("W"), QStringLiteral("B"), QStringLiteral("1"), QString()});
+        if (!white)
+            f.key(' ');
+        frmMain &w = f.w();
+        QList<int> intervalsWhileOpen;
+        QString clockWhileOpen;
+        TestSupport::boxes().whileOpen = [&] {
+            intervalsWhileOpen = f.intervals();
+            f.play(5000); // ticks go on while a message box is open
+            clockWhileOpen = white ? f.whiteClock() : f.blackClock();
+        };
+        f.play(60000);
+        QCOMPARE(TestSupport::boxes().shown.size(), 1);
+        QCOMPARE(TestSupport::boxes().shown.at(0).prompt, message);
+        QCOMPARE(TestSupport::boxes().shown.at(0).title, QStringLiteral("Varko"));
+        QCOMPARE(intervalsWhileOpen, QList<int>({0, 0, 0, 0}));
+        QCOMPARE(clockWhileOpen, QStringLiteral("00:01:00"));
+        QCOMPARE((white ? w.lblLimitWhite : w.lblLimitBlack)->text(), QStringLiteral(" 0"));
+        QCOMPARE(white ? w.LimitWhite : w.LimitBlack, 0);
+        QCOMPARE(w.bRunning, false);
+        const QString total = f.totalClock();
+        f.play(120000);
+        QCOMPARE(TestSupport::boxes().shown.size(), 1);
+        QCOMPARE(white ? f.whiteClock() : f.blackClock(), QStringLiteral("00:01:00"));
+        QCOMPARE(f.totalClock(), total);
+        // The toolbar stays locked until a confirmed stop.
+        QVERIFY(!w.Toolbar1->Enabled(1));
+        QVERIFY(!w.Toolbar1->Enabled(3));
+    }
+
+    void restoredGameWithNoMinutesLeftEndsAtTheNextMinute()
+    {
+        MainWindowFixture f;
+        frmMain &w = f.w();
+        w.bRunning = true;
+        Module1.TimeLimit = 30;
+        w.LimitWhite = 0;
+        w.Timer1->setInterval(1000);
+        f.play(60000);
+        QCOMPARE(TestSupport::boxes().shown.size(), 1);
+        QCOMPARE(w.LimitWhite, -1);
+        QCOMPARE(w.bRunning, false);
+    }
+
+private:
+    static QString ClockTextStub(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+};
+
+VARKO_TEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"

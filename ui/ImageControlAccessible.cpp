@@ -1,0 +1,40 @@
+#include "ui/ImageControlAccessible.h"
+
+#include "ui/ImageControl.h"
+
+ImageControlAccessible::ImageControlAccessible(ImageControl *image)
+    : QAccessibleWidget(image, QAccessible::Graphic)
+{
+}
+
+ImageControl *ImageControlAccessible::image() const
+{
+    return static_cast<ImageControl *>(widget());
+}
+
+QAccessible::Role ImageControlAccessible::role() const
+{
+    return image()->isClickable() ? QAccessible::Button : QAccessible::Graphic;
+}
+
+QStringList ImageControlAccessible::actionNames() const
+{
+    if (image()->isClickable() && !image()->isHidden())
+        return {pressAction()};
+    return {};
+}
+
+void ImageControlAccessible::doAction(const QString &actionName)
+{
+    if (actionName == pressAction() && image()->isClickable() && !image()->isHidden())
+        emit image()->Click();
+}
+
+void ImageControlAccessible::installFactory()
+{
+    QAccessible::installFactory([](const QString &className, QObject *object) -> QAccessibleInterface * {
+        if (className == QLatin1String("ImageControl") && object && object->isWidgetType())
+            return new ImageControlAccessible(static_cast<ImageControl *>(object));
+        return nullptr;
+    });
+}
