@@ -1,0 +1,98 @@
+#include "archive/Archive.h"
+
+#include "app/Module1.h"
+#include "archive/ArchiveEdit.h"
+#include "archive/ArchiveFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString readingFailure(const ArchiveFile &file, const IoResult &result)
+{
+    return file.failure(QCoreApplication::translate("Archive", "read"), result);
+}
+
+} // namespace
+
+bool bFileEsiste(const QString &sFile)
+{
+    return !sFile.isEmpty() && QFileInfo(QDir::fromNativeSeparators(sFile)).isFile();
+}
+
+QString archivePathIn(const QString &folder)
+{
+    QString path = QDir::fromNativeSeparators(folder);
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    return QDir::toNativeSeparators(path + QStringLiteral("Varko.dat"));
+}
+
+ArchiveResult Legge_Sequenza_daFile()
+{
+    QString message;
+    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read, &message);
+    if (!file)
+        return {false, message};
+    const IoResult counter = file->idCounter();
+    if (!counter.ok)
+        return {false, readingFailure(*file, counter)};
+    Module1.LastId = static_cast<qint16>(counter.value);
+    return {};
+}
+
+ArchiveResult Crea_Record_suFile()
+{
+    QString message;
+    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::WriteCreate, &message);
+    if (!file)
+        return {false, message};
+    if (file->count() > 0) {
+        const IoResult counter = file->idCounter();
+        if (!counter.ok)
+            return {false, readingFailure(*file, counter)};
+        Module1.LastId = static_cast<qint16>(counter.value);
+        return {};
+    }
+    ArchiveEdit edit(*file);
+    IoResult written = edit.writeRecord(1, GameRecord::idRecord(0));
+    if (written.ok)
+        written = edit.sync();
+    if (written.ok)
+        return {};
+    edit.rollback();
+    return {false, file->failure(QCoreApplication::translate("Archive", "written"), written)};
+}
+
+FindResult FindGame(const QString &name)
+{
+    QString message;
+    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read, &message);
+    if (!file)
+        return {false, message, std::nullopt};
+    const IoResult found = file->findGame(name);
+    if (!found.ok)
+        return {false, readingFailure(*file, found), std::nullopt};
+    if (found.value == 0)
+        return {};
+    return {true, {}, static_cast<int>(found.value)};
+}
+
+SavedGames readSavedGames()
+{
+    QString message;
+    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read, &message);
+    if (!file)
+        return {false, message, {}};
+    SavedGames saved;
+    saved.games.reserve(std::max(0, file->count() - 1));
+    const IoResult read = file->visitForwards(2, file->count(), [&saved](int, QByteArrayView raw) {
+        saved.games.append(GameRecord::decode(raw));
+        return false;
+    });
+    if (!read.ok)
+        return {false, readingFailure(*file, read), {}};
+    return saved;
+}

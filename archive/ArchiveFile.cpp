@@ -1,0 +1,249 @@
+#include "archive/ArchiveFile.h"
+
+#include "archive/Cp1252.h"
+#include "archive/FileSystem.h"
+#include "archive/GameRecord.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QThread>
+#include <algorithm>
+
+namespace {
+
+ArchiveFile::LockWait &lockWait()
+{
+    static ArchiveFile::LockWait wait;
+    return wait;
+}
+
+FileSystem::Mode modeFor(ArchiveFile::Access access)
+{
+    switch (access) {
+    case ArchiveFile::Access::Read:
+        return FileSystem::Mode::ReadOnly;
+    case ArchiveFile::Access::Write:
+        return FileSystem::Mode::ReadWrite;
+    case ArchiveFile::Access::WriteCreate:
+        break;
+    }
+    return FileSystem::Mode::ReadWriteCreate;
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// value 1 once the lock is ours; 0 when the other holder kept it throughout.
+IoResult waitForLock(FileHandle &file)
+{
+    const ArchiveFile::LockWait &wait = lockWait();
+    const int attempts = std::max(1, wait.attempts);
+    for (int attempt = 1;; ++attempt) {
+        const IoResult taken = file.tryLockExclusive();
+        if (!taken.ok || taken.value == 1 || attempt >= attempts)
+            return taken;
+        if (wait.pause)
+            wait.pause(attempt);
+        else
+            QThread::msleep(10);
+    }
+}
+
+bool isNumberedName(QByteArrayView name, int *number)
+{
+    static constexpr QByteArrayView Prefix = "Varko";
+    if (!name.startsWith(Prefix) || name.size() == Prefix.size() || name.size() > Prefix.size() + 3)
+        return false;
+    int value = 0;
+    for (const char c : name.sliced(Prefix.size())) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    *number = value;
+    return value >= 1;
+}
+
+} // namespace
+
+void ArchiveFile::setLockWait(LockWait wait)
+{
+    lockWait() = std::move(wait);
+}
+
+std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access access, QString *message)
+{
+    auto fail = [message](const QString &text) {
+        if (message)
+            *message = text;
+        return nullptr;
+    };
+    if (path.isEmpty())
+        return fail(QCoreApplication::translate("Archive", "The archive is unavailable: no archive file was set up."));
+    QString reason;
+    std::unique_ptr<FileHandle> file = FileSystem::current().open(path, modeFor(access), &reason);
+    if (!file)
+        return fail(QCoreApplication::translate("Archive", "The archive %1 cannot be opened: %2.")
+                        .arg(shown(path), reason));
+    const IoResult locked = waitForLock(*file);
+    if (!locked.ok)
+        return fail(QCoreApplication::translate("Archive", "The archive %1 cannot be locked: %2.")
+                        .arg(shown(path), locked.reason));
+    if (locked.value != 1)
+        return fail(QCoreApplication::translate(
+                        "Archive", "The archive %1 is in use by another copy of Varko. Try again in a moment.")
+                        .arg(shown(path)));
+    const IoResult size = file->size();
+    if (!size.ok)
+        return fail(QCoreApplication::translate("Archive", "The archive %1 cannot be read: %2.")
+                        .arg(shown(path), size.reason));
+    return std::unique_ptr<ArchiveFile>(new ArchiveFile(path, std::move(file), size.value));
+}
+
+ArchiveFile::ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length)
+    : m_path(std::move(path)), m_file(std::move(file)), m_length(length)
+{
+}
+
+ArchiveFile::~ArchiveFile() = default;
+
+int ArchiveFile::count() const
+{
+    return static_cast<int>(m_length / GameRecord::Size);
+}
+
+QString ArchiveFile::failure(const QString &doing, const IoResult &result) const
+{
+    return QCoreApplication::translate("Archive", "The archive %1 cannot be %2: %3.")
+        .arg(shown(m_path), doing, result.reason);
+}
+
+IoResult ArchiveFile::readBytes(qint64 offset, qint64 length, QByteArray *bytes)
+{
+    bytes->resize(length);
+    const IoResult read = m_file->readAt(offset, bytes->data(), length);
+    bytes->resize(read.ok ? read.value : 0);
+    return read;
+}
+
+IoResult ArchiveFile::readRecord(int n, QByteArray *raw)
+{
+    if (n < 1 || n > count())
+        return IoResult::failure(QCoreApplication::translate("Archive", "record %1 does not exist").arg(n));
+    const IoResult read = readBytes(qint64(n - 1) * GameRecord::Size, GameRecord::Size, raw);
+    if (read.ok && read.value != GameRecord::Size)
+        return IoResult::failure(QCoreApplication::translate("Archive", "the file ended inside record %1").arg(n));
+    return read;
+}
+
+IoResult ArchiveFile::writeBytes(qint64 offset, QByteArrayView bytes)
+{
+    const IoResult written = m_file->writeAt(offset, bytes.data(), bytes.size());
+    if (written.ok && written.value != bytes.size())
+        return IoResult::failure(QCoreApplication::translate("Archive", "only %1 of %2 bytes were written")
+                                     .arg(written.value)
+                                     .arg(bytes.size()));
+    // A failed write may still have made the file longer; ask the file itself.
+    const IoResult size = m_file->size();
+    if (size.ok)
+        m_length = size.value;
+    return written;
+}
+
+IoResult ArchiveFile::truncate(qint64 length)
+{
+    const IoResult cut = m_file->truncate(length);
+    if (cut.ok)
+        m_length = length;
+    return cut;
+}
+
+IoResult ArchiveFile::sync()
+{
+    return m_file->sync();
+}
+
+IoResult ArchiveFile::readBlock(int first, int records, QByteArray *block)
+{
+    const qint64 wanted = qint64(records) * GameRecord::Size;
+    const IoResult read = readBytes(qint64(first - 1) * GameRecord::Size, wanted, block);
+    if (read.ok && read.value != wanted)
+        return IoResult::failure(QCoreApplication::translate("Archive", "the file became shorter while it was read"));
+    return read;
+}
+
+IoResult ArchiveFile::visitBackwards(int first, int last, const Visitor &visit)
+{
+    first = std::max(first, 1);
+    last = std::min(last, count());
+    QByteArray block;
+    for (int blockLast = last; blockLast >= first; blockLast -= BlockRecords) {
+        const int blockFirst = std::max(first, blockLast - BlockRecords + 1);
+        const IoResult read = readBlock(blockFirst, blockLast - blockFirst + 1, &block);
+        if (!read.ok)
+            return read;
+        for (int n = blockLast; n >= blockFirst; --n) {
+            const QByteArrayView raw(block.constData() + qint64(n - blockFirst) * GameRecord::Size, GameRecord::Size);
+            if (visit(n, raw))
+                return IoResult::success(n);
+        }
+    }
+    return IoResult::success(0);
+}
+
+IoResult ArchiveFile::visitForwards(int first, int last, const Visitor &visit)
+{
+    first = std::max(first, 1);
+    last = std::min(last, count());
+    QByteArray block;
+    for (int blockFirst = first; blockFirst <= last; blockFirst += BlockRecords) {
+        const int blockLast = std::min(last, blockFirst + BlockRecords - 1);
+        const IoResult read = readBlock(blockFirst, blockLast - blockFirst + 1, &block);
+        if (!read.ok)
+            return read;
+        for (int n = blockFirst; n <= blockLast; ++n) {
+            const QByteArrayView raw(block.constData() + qint64(n - blockFirst) * GameRecord::Size, GameRecord::Size);
+            if (visit(n, raw))
+                return IoResult::success(n);
+        }
+    }
+    return IoResult::success(0);
+}
+
+IoResult ArchiveFile::findGame(QStringView name)
+{
+    // Compared as bytes: the stored name and the key both pass through the code page.
+    const QByteArray encoded = toCp1252(name).left(GameRecord::NameWidth);
+    const QByteArrayView key = trimBlanks(QByteArrayView(encoded));
+    return visitBackwards(2, count(), [key](int, QByteArrayView raw) {
+        return trimBlanks(raw.first(GameRecord::NameWidth)) == key;
+    });
+}
+
+IoResult ArchiveFile::highestNumberedName()
+{
+    int highest = 0;
+    const IoResult scanned = visitBackwards(2, count(), [&highest](int, QByteArrayView raw) {
+        int number = 0;
+        if (isNumberedName(trimBlanks(raw.first(GameRecord::NameWidth)), &number))
+            highest = std::max(highest, number);
+        return false;
+    });
+    return scanned.ok ? IoResult::success(highest) : scanned;
+}
+
+IoResult ArchiveFile::idCounter()
+{
+    if (count() == 0)
+        return IoResult::success(0);
+    QByteArray raw;
+    const IoResult read = readRecord(1, &raw);
+    if (!read.ok)
+        return read;
+    const std::optional<int> counter = readNumberField(GameRecord::decode(raw).Limit);
+    if (counter && *counter >= 0 && *counter <= 999)
+        return IoResult::success(*counter);
+    return highestNumberedName();
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "archive/FileHandle.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <functional>
+#include <memory>
+
+class FileHandle;
+
+// The archive file for the length of one operation: opened and exclusively
+// locked by open(), closed (and unlocked) when destroyed. Record n (1-based)
+// occupies bytes (n - 1) * 102 .. n * 102 - 1; a trailing piece shorter than a
+// record is not counted.
+class ArchiveFile {
+public:
+    enum class Access { Read, Write, WriteCreate };
+
+    // How long open() waits for another holder of the lock: `attempts` tries,
+    // `pause` between them (by default 10 ms asleep).
+    struct LockWait {
+        int attempts = 200;
+        std::function<void(int attempt)> pause;
+    };
+    static void setLockWait(LockWait wait);
+
+    // Records read per block when scanning: about 1 MiB.
+    static constexpr int BlockRecords = 10240;
+
+    // nullptr and a message for the user when the archive cannot be opened or locked.
+    static std::unique_ptr<ArchiveFile> open(const QString &path, Access access, QString *message);
+    ~ArchiveFile();
+    ArchiveFile(const ArchiveFile &) = delete;
+    ArchiveFile &operator=(const ArchiveFile &) = delete;
+
+    const QString &path() const { return m_path; }
+    qint64 length() const { return m_length; }
+    int count() const;
+
+    // Exactly GameRecord::Size bytes of record n (1 <= n <= count()).
+    IoResult readRecord(int n, QByteArray *raw);
+    // Whatever lies in [offset, offset + length), shorter at the end of the file.
+    IoResult readBytes(qint64 offset, qint64 length, QByteArray *bytes);
+    IoResult writeBytes(qint64 offset, QByteArrayView bytes);
+    IoResult truncate(qint64 length);
+    IoResult sync();
+
+    // Visits the records from `last` down to `first` (or up, forwards), reading
+    // them in large blocks; stops early when `visit` returns true. value: the
+    // record where it stopped, 0 when it went through all.
+    using Visitor = std::function<bool(int n, QByteArrayView raw)>;
+    IoResult visitBackwards(int first, int last, const Visitor &visit);
+    IoResult visitForwards(int first, int last, const Visitor &visit);
+
+    // value: the highest-numbered game record whose name, blanks at both ends
+    // removed, equals `name` as it would be stored (cut to the name field,
+    // through the code page), blanks at both ends removed; 0 when none.
+    // Record 1, the id record, never matches.
+    IoResult findGame(QStringView name);
+    // value: the highest N in 1..999 among game records named "Varko" and N.
+    IoResult highestNumberedName();
+    // value: the id counter of record 1; when that field is damaged (blank,
+    // zero bytes, garbage, outside 0..999), highestNumberedName(); 0 for an
+    // archive without records.
+    IoResult idCounter();
+
+    // "The archive <path> cannot be <doing>: <reason>."
+    QString failure(const QString &doing, const IoResult &result) const;
+
+private:
+    ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length);
+    IoResult readBlock(int first, int records, QByteArray *block);
+
+    QString m_path;
+    std::unique_ptr<FileHandle> m_file;
+    qint64 m_length;
+};

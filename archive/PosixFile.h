@@ -1,0 +1,28 @@
+#pragma once
+
+#include "archive/FileHandle.h"
+#include "archive/FileSystem.h"
+
+#include <memory>
+
+// A file of the operating system, reached by its descriptor; flock() gives the
+// lock, so two running copies of the program exclude each other.
+class PosixFile final : public FileHandle {
+public:
+    static std::unique_ptr<FileHandle> open(const QString &path, FileSystem::Mode mode,
+                                            QString *reason);
+    ~PosixFile() override;
+    PosixFile(const PosixFile &) = delete;
+    PosixFile &operator=(const PosixFile &) = delete;
+
+    IoResult tryLockExclusive() override;
+    IoResult size() override;
+    IoResult readAt(qint64 offset, char *buffer, qint64 length) override;
+    IoResult writeAt(qint64 offset, const char *data, qint64 length) override;
+    IoResult truncate(qint64 length) override;
+    IoResult sync() override;
+
+private:
+    explicit PosixFile(int fd) : m_fd(fd) {}
+    int m_fd;
+};

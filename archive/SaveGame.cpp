@@ -1,0 +1,190 @@
+#include "archive/SaveGame.h"
+
+#include "app/Module1.h"
+#include "archive/ArchiveEdit.h"
+#include "archive/ArchiveFile.h"
+#include "archive/GameRecord.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <algorithm>
+
+namespace {
+
+constexpr int HighestId = 999;
+
+QString text(const char *source)
+{
+    return QCoreApplication::translate("Archive", source);
+}
+
+GameRecord recordOf(const GameSnapshot &s, const QString &name)
+{
+    GameRecord r;
+    r.RecordName = name;
+    r.WhitePlayer = s.whitePlayer;
+    r.BlackPlayer = s.blackPlayer;
+    r.WhiteHours = s.whiteHours;
+    r.WhiteMinutes = s.whiteMinutes;
+    r.WhiteSeconds = s.whiteSeconds;
+    r.BlackHours = s.blackHours;
+    r.BlackMinutes = s.blackMinutes;
+    r.BlackSeconds = s.blackSeconds;
+    r.TotalHours = s.totalHours;
+    r.TotalMinutes = s.totalMinutes;
+    r.TotalSeconds = s.totalSeconds;
+    r.Limit = numberField(s.timeLimit);
+    r.WhiteLeft = trimBlanks(s.whiteLeftCaption).toString();
+    r.BlackLeft = trimBlanks(s.blackLeftCaption).toString();
+    return r;
+}
+
+// Numbers that would lose digits in their narrow fields would come back as
+// other numbers; such a game is refused instead of stored wrong.
+QString tooWideField(const GameRecord &r)
+{
+    const struct {
+        const QString &value;
+        int width;
+        const char *what;
+    } numbers[] = {
+        {r.WhiteHours, GameRecord::ClockWidth, "White's hours"},
+        {r.WhiteMinutes, GameRecord::ClockWidth, "White's minutes"},
+        {r.WhiteSeconds, GameRecord::ClockWidth, "White's seconds"},
+        {r.BlackHours, GameRecord::ClockWidth, "Black's hours"},
+        {r.BlackMinutes, GameRecord::ClockWidth, "Black's minutes"},
+        {r.BlackSeconds, GameRecord::ClockWidth, "Black's seconds"},
+        {r.TotalHours, GameRecord::ClockWidth, "the total hours"},
+        {r.TotalMinutes, GameRecord::ClockWidth, "the total minutes"},
+        {r.TotalSeconds, GameRecord::ClockWidth, "the total seconds"},
+        {r.Limit, GameRecord::NumberWidth, "the time limit"},
+        {r.WhiteLeft, GameRecord::NumberWidth, "White's remaining minutes"},
+        {r.BlackLeft, GameRecord::NumberWidth, "Black's remaining minutes"},
+    };
+    for (const auto &n : numbers) {
+        if (trimBlanks(n.value).size() > n.width)
+            return text("The game cannot be saved: %1 (%2) has more than the %3 characters the "
+                        "archive keeps for it.")
+                .arg(text(n.what), trimBlanks(n.value).toString())
+                .arg(n.width);
+    }
+    return {};
+}
+
+bool needsNumberedName(const QString &name)
+{
+    return trimBlanks(storedText(name, GameRecord::NameWidth)).isEmpty();
+}
+
+// Record 1 is the id record, so a game never lands there.
+int appendedRecord(const ArchiveFile &file)
+{
+    return std::max(file.count() + 1, 2);
+}
+
+struct Target {
+    QString name;
+    int record = 0;
+    int newId = 0; // 0 unless a numbered name is given
+    QString error;
+};
+
+// Read under the lock: another running copy may have saved a numbered game
+// since this one read the counter at start-up.
+Target numberedTarget(ArchiveFile &file)
+{
+    const IoResult counter = file.idCounter();
+    const IoResult highest = counter.ok ? file.highestNumberedName() : counter;
+    if (!highest.ok)
+        return {{}, 0, 0, file.failure(text("read"), highest)};
+    const int newId = int(std::max<qint64>({Module1.LastId, counter.value, highest.value})) + 1;
+    if (newId > HighestId)
+        return {{}, 0, 0,
+                text("The game cannot be saved: all %1 numbered names are taken. Give the game a "
+                     "name in the game settings, then save it again.")
+                    .arg(HighestId)};
+    return {QStringLiteral("Varko%1").arg(newId), appendedRecord(file), newId, {}};
+}
+
+Target findTarget(ArchiveFile &file)
+{
+    if (needsNumberedName(Module1.GameName))
+        return numberedTarget(file);
+    const IoResult found = file.findGame(Module1.GameName);
+    if (!found.ok)
+        return {{}, 0, 0, file.failure(text("read"), found)};
+    const int record = found.value > 0 ? int(found.value) : appendedRecord(file);
+    return {Module1.GameName, record, 0, {}};
+}
+
+// An archive without records (emptied, or its creation never finished) first
+// gets its id record back, then the game as record 2.
+IoResult writeIntoEmpty(ArchiveEdit &edit, const Target &target, const QByteArray &game)
+{
+    const int counter = target.newId > 0 ? target.newId : std::clamp<int>(Module1.LastId, 0, HighestId);
+    IoResult step = edit.writeRecord(1, GameRecord::idRecord(counter));
+    if (step.ok)
+        step = edit.writeRecord(target.record, game);
+    if (step.ok)
+        step = edit.sync();
+    return step;
+}
+
+// The game record goes first and the id record after it, each made durable
+// before the next step: a numbered game that reached the disk is found by its
+// name, so its number is not given again even if the counter never follows.
+IoResult writeSave(ArchiveFile &file, ArchiveEdit &edit, const Target &target, const QByteArray &game)
+{
+    if (file.count() == 0)
+        return writeIntoEmpty(edit, target, game);
+    IoResult step = edit.writeRecord(target.record, game);
+    if (step.ok)
+        step = edit.sync();
+    if (step.ok && target.newId > 0) {
+        step = edit.writeRecord(1, GameRecord::idRecord(target.newId));
+        if (step.ok)
+            step = edit.sync();
+    }
+    return step;
+}
+
+// Takes the failed save back and says what happened.
+QString failedSave(const ArchiveFile &file, ArchiveEdit &edit, const IoResult &written)
+{
+    const IoResult undone = edit.rollback();
+    QString message = text("The game could not be saved in the archive %1: %2.")
+                          .arg(QDir::toNativeSeparators(file.path()), written.reason);
+    message += u' ';
+    message += undone.ok ? text("The archive was left as it was.")
+                         : text("The archive could not be put back as it was: %1.").arg(undone.reason);
+    return message;
+}
+
+} // namespace
+
+SaveResult saveGame(const GameSnapshot &s)
+{
+    GameRecord record = recordOf(s, QString());
+    const QString wide = tooWideField(record);
+    if (!wide.isEmpty())
+        return {false, wide, 0};
+    QString message;
+    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::WriteCreate, &message);
+    if (!file)
+        return {false, message, 0};
+    const Target target = findTarget(*file);
+    if (!target.error.isEmpty())
+        return {false, target.error, 0};
+    record.RecordName = target.name;
+
+    ArchiveEdit edit(*file);
+    const IoResult written = writeSave(*file, edit, target, record.encode());
+    if (!written.ok)
+        return {false, failedSave(*file, edit, written), 0};
+    Module1.GameName = target.name;
+    if (target.newId > 0) {
+        Module1.NewId = target.newId;
+        Module1.LastId = static_cast<qint16>(target.newId);
+    }
+    return {true, {}, target.record};
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// What the clock window shows at the moment of saving.
+struct GameSnapshot {
+    QString whitePlayer, blackPlayer; // frame captions
+    QString whiteHours, whiteMinutes, whiteSeconds, blackHours, blackMinutes, blackSeconds,
+        totalHours, totalMinutes, totalSeconds; // clock captions
+    int timeLimit = 0;
+    QString whiteLeftCaption, blackLeftCaption; // remaining-minutes captions
+};
+
+struct SaveResult {
+    bool ok = false;
+    QString message; // for the user when !ok
+    int record = 0;  // the record written
+};
+
+// Saves the snapshot under Module1.GameName: over the highest-numbered record
+// of that name, else appended. A game without a name (or a name of blanks)
+// gets the next numbered name "Varko" N, one more than Module1.LastId, the
+// archive's counter and every numbered name already saved; the id record is
+// rewritten with it. On success Module1.GameName (and, for a numbered name,
+// Module1.NewId and Module1.LastId) are updated; on failure nothing changes,
+// neither in Module1 nor in the archive file.
+SaveResult saveGame(const GameSnapshot &s);
