@@ -81,7 +81,9 @@ QByteArray GameRecord::idRecord(int counter)
 {
     QByteArray out(Size, '\0');
     out.replace(0, NameWidth, fieldBytes(u"ID", NameWidth));
-    out.replace(LimitOffset, NumberWidth, fieldBytes(numberField(counter), NumberWidth));
+    // A new archive's counter reads "000"; later counters are number fields.
+    const QString field = counter == 0 ? QStringLiteral("000") : numberField(counter);
+    out.replace(LimitOffset, NumberWidth, fieldBytes(field, NumberWidth));
     return out;
 }
 

@@ -27,7 +27,8 @@ struct GameRecord {
     // raw should hold 102 bytes; a shorter piece reads as if padded with zero
     // bytes, anything beyond 102 is ignored.
     static GameRecord decode(QByteArrayView raw);
-    // "ID" and 13 blanks, 78 zero bytes, the counter field, 6 zero bytes.
+    // "ID" and 13 blanks, 78 zero bytes, the counter field ("000" for 0, else
+    // as numberField), 6 zero bytes.
     static QByteArray idRecord(int counter);
 };
 
