@@ -65,23 +65,23 @@ bool frmMain::Carica_Game()
     }
     const RestoredGame &g = restored.game;
     bRunning = true;
-    Module1.TimeLimit = g.limit;
-    LimitGame = g.limit;
-    LimitWhite = g.whiteLeft;
-    LimitBlack = g.blackLeft;
+    Module1.TimeLimit = g.limit.number;
+    LimitGame = g.limit.number;
+    LimitWhite = g.whiteLeft.number;
+    LimitBlack = g.blackLeft.number;
     Frame1->setTitle(g.whitePlayer);
     Frame2->setTitle(g.blackPlayer);
     // White to move: only White's clock runs.
     showWhiteTurn();
     Timer3->setInterval(TickInterval);
     Timer4->setInterval(500);
-    lblLimitWhite->setText(g.whiteLeftText);
-    lblLimitBlack->setText(g.blackLeftText);
+    lblLimitWhite->setText(g.whiteLeft.text);
+    lblLimitBlack->setText(g.blackLeft.text);
 
     const struct {
         int &counter;
         QLabel *label;
-        const ClockField &field;
+        const RestoredNumber &field;
     } clocks[] = {
         {Secondi, LSecondi, g.whiteSeconds},   {Minuti, LMinuti, g.whiteMinutes},   {Ore, LOre, g.whiteHours},
         {SecondiG, LSecondiG, g.blackSeconds}, {MinutiG, LMinutiG, g.blackMinutes}, {OreG, LOreG, g.blackHours},
