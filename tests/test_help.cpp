@@ -72,29 +72,23 @@ private slots:
         QCOMPARE(bar->value(), 0);
     }
 
-    void placedBesideTheMainWindow_data()
-    {
-        QTest::addColumn<QRect>("main");
-        QTest::addColumn<QString>("side");
-        QTest::newRow("room on the right") << QRect(40, 60, 200, 150) << "right";
-        QTest::newRow("room on the left only") << QRect(600, 100, 150, 100) << "left";
-        QTest::newRow("room on neither side") << QRect(0, 0, 780, 300) << "screen edge";
-    }
+    // Right of the main window, else left of it, else against the screen's edge.
     void placedBesideTheMainWindow()
     {
-        QFETCH(QRect, main);
-        QFETCH(QString, side);
-        m_main.setGeometry(main);
-        Help::showContents(ShippedHelp, &m_main);
-        const QRect viewer = Help::openViewer()->frameGeometry();
         const QRect screen = m_main.screen()->availableGeometry();
-        QVERIFY(screen.contains(viewer));
-        if (side == QLatin1String("right"))
-            QCOMPARE(viewer.left(), m_main.frameGeometry().right() + 1);
-        else if (side == QLatin1String("left"))
-            QCOMPARE(viewer.right(), m_main.frameGeometry().left() - 1);
-        else
-            QCOMPARE(viewer.right(), screen.right());
+        const QList<std::pair<QRect, char>> cases = {
+            {QRect(40, 60, 200, 150), 'R'}, {QRect(600, 100, 150, 100), 'L'}, {QRect(0, 0, 780, 300), 'E'}};
+        for (const auto &[main, side] : cases) {
+            m_main.setGeometry(main);
+            Help::showContents(ShippedHelp, &m_main);
+            const QRect viewer = Help::openViewer()->frameGeometry();
+            const QRect frame = m_main.frameGeometry();
+            QVERIFY(screen.contains(viewer));
+            QCOMPARE(side == 'R' ? viewer.left() : viewer.right(),
+                     side == 'R' ? frame.right() + 1 : side == 'L' ? frame.left() - 1 : screen.right());
+            Help::openViewer()->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
     }
 
     void unreadableFileReportedInTheViewer_data()
