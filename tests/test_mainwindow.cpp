@@ -1,4 +1,5 @@
 #include "tests/common/MainWindowFixture.h"
+#include "ui/HelpViewer.h"
 #include "ui/ProgressControl.h"
 #include "ui/StatusBarControl.h"
 
@@ -208,6 +209,40 @@ private slots:
         QCOMPARE(TestSupport::boxes().shown.size(), 1);
         QCOMPARE(w.LimitWhite, -1);
         QCOMPARE(w.bRunning, false);
+    }
+
+    void helpOpensBesideARunningGame()
+    {
+        MainWindowFixture f;
+        f.start();
+        QFile help(App::join(f.folder.path(), QStringLiteral("\\VARKOHELP.HLP")));
+        QVERIFY(help.open(QIODevice::WriteOnly));
+        help.write("<html><body><h1>Varko help</h1></body></html>");
+        help.close();
+        f.clickToolbar(QStringLiteral("Info"));
+        QVERIFY(Help::openViewer());
+        QCOMPARE(Help::openViewer()->helpFile(), help.fileName());
+        QVERIFY(Help::openViewer()->text().contains(QStringLiteral("Varko help")));
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        QCOMPARE(Help::openViewer()->helpFile(), App::HelpFile());
+        f.play(2000);
+        QCOMPARE(f.whiteClock(), QStringLiteral("00:00:02"));
+        Help::openViewer()->close();
+    }
+
+    void aboutBoxIsOneInstanceForTheProgramsLife()
+    {
+        MainWindowFixture f;
+        QList<QDialog *> shown;
+        TestSupport::scriptDialogs([&](QDialog &d) {
+            shown.append(&d);
+            d.accept();
+        });
+        f.clickToolbar(QStringLiteral("About"));
+        f.clickToolbar(QStringLiteral("About"));
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0)->objectName(), QStringLiteral("frmAbout"));
+        QCOMPARE(shown.at(0), shown.at(1));
     }
 
 private:
