@@ -4,7 +4,7 @@ ASAN_DIR   ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps build run test test-asan bench clean
+.PHONY: all deps build run test test-asan bench screenshots clean
 
 all: build
 
@@ -29,6 +29,10 @@ test-asan: deps
 
 bench: build
 	@./scripts/run-bench $(BUILD_DIR)
+
+# Screenshots of the user guide, taken from the real program on a virtual display.
+screenshots: build
+	@./scripts/screenshots $(BUILD_DIR)/varko docs/screenshots 1
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR)
