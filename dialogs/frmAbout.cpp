@@ -100,8 +100,11 @@ void frmAbout::buildTexts()
     lblTitle->setFont(Fonts::comic(9.75, true));
     paintBlack(lblTitle);
     lblVersion = makeLabel(this, "lblVersion", QString(), Twips::rect(1320, 780, 3885, 225));
-    lblDisclaimer = makeLabel(this, "lblDisclaimer", QStringLiteral("(c) 2001 Varko Dulvermant"),
+    lblDisclaimer = makeLabel(this, "lblDisclaimer", QStringLiteral("\u00A9 2001 Varko Dulvermant"),
                               Twips::rect(240, 1560, 2295, 345));
+    QFont small = lblDisclaimer->font(); // the credit keeps to one line of its narrow label
+    small.setPointSizeF(std::min(small.pointSizeF(), 8.0));
+    lblDisclaimer->setFont(small);
     paintBlack(lblDisclaimer);
 }
 

@@ -113,7 +113,9 @@ private slots:
         QCOMPARE(about.windowTitle(), QStringLiteral("About Varko"));
         QCOMPARE(child<QLabel>(about, "lblVersion")->text(), QStringLiteral("Version 1.1.9"));
         QCOMPARE(child<QLabel>(about, "lblTitle")->text(), QStringLiteral("Varko Dulvermant"));
-        QVERIFY(child<QLabel>(about, "lblDisclaimer")->text().contains(QStringLiteral("2001")));
+        const QLabel *credit = child<QLabel>(about, "lblDisclaimer");
+        QVERIFY(credit->text().contains(QStringLiteral("2001")));
+        QVERIFY(credit->sizeHint().width() <= credit->width()); // one line, not cut off
         QCOMPARE(child<QPushButton>(about, "cmdSysInfo")->text(), QStringLiteral("&System Info..."));
         QCOMPARE(about.focusWidget(), child<QPushButton>(about, "cmdOK"));
         QCOMPARE(about.minimumSize(), QSize(382, 197));
