@@ -213,7 +213,7 @@ void frmAbout::StartSysInfo()
 std::optional<QString> frmAbout::SysInfoTool()
 {
     QString path;
-    switch (GetKeyValue(Registry::HKEY_LOCAL_MACHINE, SysInfoKey, SysInfoValue, path)) {
+    switch (GetKeyValue(Registry::LocalMachine, SysInfoKey, SysInfoValue, path)) {
     case KeyRead::Read:
         return path;
     case KeyRead::Failed:
@@ -221,7 +221,7 @@ std::optional<QString> frmAbout::SysInfoTool()
     case KeyRead::NotRead:
         break;
     }
-    if (GetKeyValue(Registry::HKEY_LOCAL_MACHINE, SysInfoFolderKey, SysInfoFolderValue, path) != KeyRead::Read)
+    if (GetKeyValue(Registry::LocalMachine, SysInfoFolderKey, SysInfoFolderValue, path) != KeyRead::Read)
         return std::nullopt;
     const QString file = App::join(path, SysInfoFile);
     if (!QFileInfo(file).isFile())
@@ -255,10 +255,10 @@ frmAbout::KeyRead frmAbout::GetKeyValue(quint32 KeyRoot, const QString &KeyName,
     const int size = int(value.size);
     const QByteArray cut = buffer.at(size - 1) == '\0' ? buffer.left(size - 1) : buffer.left(size);
     switch (value.type) {
-    case Registry::REG_SZ:
+    case Registry::TextValue:
         KeyVal = QString::fromLocal8Bit(cut);
         break;
-    case Registry::REG_DWORD:
+    case Registry::DwordValue:
         KeyVal = dwordText(buffer, value.size);
         break;
     default:

@@ -29,7 +29,7 @@ Reply answer(long status, quint32 type, const QByteArray &data, quint32 size)
 // A text value; Windows counts the terminating NUL in the size.
 Reply text(const QByteArray &value, bool nulCounted = true)
 {
-    return answer(Registry::Success, Registry::REG_SZ, value + '\0', quint32(value.size() + (nulCounted ? 1 : 0)));
+    return answer(Registry::Success, Registry::TextValue, value + '\0', quint32(value.size() + (nulCounted ? 1 : 0)));
 }
 const Reply NoKey;
 const Reply NoValue = answer(Registry::FileNotFound, 0, {}, 0);
@@ -41,7 +41,7 @@ public:
 
     Registry::OpenResult open(quint32 root, const QByteArray &keyName, quint32 options, quint32 access) override
     {
-        QTEST_ASSERT(root == Registry::HKEY_LOCAL_MACHINE && options == 0 && access == 0x2003F);
+        QTEST_ASSERT(root == Registry::LocalMachine && options == 0 && access == 0x2003F);
         opened << keyName;
         if (!replies.value(keyName))
             return {Registry::FileNotFound, 0};
@@ -202,7 +202,7 @@ private slots:
         QTest::addColumn<bool>("askedSecond");
 
         const QString tool = QStringLiteral("<dir>") + QDir::separator() + QStringLiteral("MSINFO32.EXE");
-        const Reply tooLong = answer(Registry::MoreData, Registry::REG_SZ, {}, 1500);
+        const Reply tooLong = answer(Registry::MoreData, Registry::TextValue, {}, 1500);
         QTest::newRow("first as read, no file there")
             << text("C:\\Tools\\msinfo.exe") << NoKey << false << true << "C:\\Tools\\msinfo.exe" << false;
         QTest::newRow("first without its NUL") << text("/opt/info", false) << NoKey << false << true << "/opt/info"
@@ -215,16 +215,16 @@ private slots:
         QTest::newRow("second without the file") << NoKey << text("<dir>") << false << true << "" << true;
         QTest::newRow("neither") << NoKey << NoKey << true << true << "" << true;
         QTest::newRow("first of another type")
-            << answer(Registry::Success, Registry::REG_EXPAND_SZ, "%SystemRoot%\\msinfo32.exe", 26) << text("<dir>")
+            << answer(Registry::Success, Registry::ExpandTextValue, "%SystemRoot%\\msinfo32.exe", 26) << text("<dir>")
             << true << true << "" << false;
         QTest::newRow("first as a double word")
-            << answer(Registry::Success, Registry::REG_DWORD, QByteArray("\x05\x01\0\0", 4), 4) << NoKey << false
+            << answer(Registry::Success, Registry::DwordValue, QByteArray("\x05\x01\0\0", 4), 4) << NoKey << false
             << true << "261" << false;
         QTest::newRow("first over 1024 bytes") << tooLong << NoKey << false << true << "" << true;
         QTest::newRow("first over 1024, second") << tooLong << text("<dir>") << true << true << tool << true;
-        QTest::newRow("size 0") << answer(Registry::Success, Registry::REG_SZ, {}, 0) << text("<dir>") << true << true
+        QTest::newRow("size 0") << answer(Registry::Success, Registry::TextValue, {}, 0) << text("<dir>") << true << true
                                 << "" << false;
-        QTest::newRow("size past the buffer") << answer(Registry::Success, Registry::REG_SZ, "x", 4096)
+        QTest::newRow("size past the buffer") << answer(Registry::Success, Registry::TextValue, "x", 4096)
                                               << text("<dir>") << true << true << "" << false;
     }
     void systemInformation()
@@ -294,10 +294,10 @@ private slots:
         // Like the registry, a buffer too short for the text and its NUL is refused.
         Registry::Reader &reader = Registry::reader();
         const Registry::QueryResult small =
-            reader.query(reader.open(Registry::HKEY_LOCAL_MACHINE, "software\\microsoft\\shared tools\\msinfo", 0, 0)
+            reader.query(reader.open(Registry::LocalMachine, "software\\microsoft\\shared tools\\msinfo", 0, 0)
                              .handle,
                          "PATH", 4);
-        const long folderKey = reader.open(Registry::HKEY_LOCAL_MACHINE, FolderKey, 0, 0).status;
+        const long folderKey = reader.open(Registry::LocalMachine, FolderKey, 0, 0).status;
         qputenv("PATH", savedPath);
 
         const QString tool = expected.isEmpty() ? QString() : QDir(bin.path()).absoluteFilePath(expected);

@@ -14,7 +14,7 @@ class DesktopReader final : public Reader {
 public:
     OpenResult open(quint32 root, const QByteArray &keyName, quint32, quint32) override
     {
-        if (root != HKEY_LOCAL_MACHINE || !sameName(keyName, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"))
+        if (root != LocalMachine || !sameName(keyName, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"))
             return {FileNotFound, 0};
         return {Success, SysInfoKey};
     }
@@ -29,8 +29,8 @@ public:
         const QByteArray text = tool.toLocal8Bit() + '\0'; // the NUL is counted, as Windows does
         const auto size = quint32(text.size());
         if (size > bufferSize)
-            return {MoreData, REG_SZ, {}, size};
-        return {Success, REG_SZ, text, size};
+            return {MoreData, TextValue, {}, size};
+        return {Success, TextValue, text, size};
     }
 
     long close(Handle key) override { return key == SysInfoKey ? Success : FileNotFound; }

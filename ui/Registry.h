@@ -12,7 +12,9 @@ namespace Registry {
 
 using Handle = quintptr;
 
-constexpr quint32 HKEY_LOCAL_MACHINE = 0x80000002u;
+// The names differ from the Windows macros so that a Windows reader can
+// include both headers.
+constexpr quint32 LocalMachine = 0x80000002u; // HKEY_LOCAL_MACHINE
 
 // Standard read rights with all six key rights.
 constexpr quint32 KeyAccess = 0x2003Fu;
@@ -21,9 +23,10 @@ constexpr long Success = 0;
 constexpr long FileNotFound = 2;
 constexpr long MoreData = 234;
 
-constexpr quint32 REG_SZ = 1;
-constexpr quint32 REG_EXPAND_SZ = 2;
-constexpr quint32 REG_DWORD = 4;
+// Value types.
+constexpr quint32 TextValue = 1;       // REG_SZ
+constexpr quint32 ExpandTextValue = 2; // REG_EXPAND_SZ
+constexpr quint32 DwordValue = 4;      // REG_DWORD
 
 struct OpenResult {
     long status = FileNotFound;
