@@ -4,7 +4,7 @@ ASAN_DIR   ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps build run test test-asan bench screenshots clean
+.PHONY: all deps build run test test-asan bench fuzz screenshots clean
 
 all: build
 
@@ -29,6 +29,11 @@ test-asan: deps
 
 bench: build
 	@./scripts/run-bench $(BUILD_DIR)
+
+# The archive fuzzer (clang, libFuzzer, ASan + UBSan), for FUZZ_SECONDS seconds.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@VARKO_WITH_FUZZ=1 FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) ./scripts/run-fuzz build-fuzz
 
 # Screenshots of the user guide, taken from the real program on a virtual display.
 screenshots: build

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "archive/FileHandle.h"
+
+#include <memory>
+
+// A file that hands every call on to a real one. Tests derive from it and
+// override the calls they want to disturb.
+class ForwardingFile : public FileHandle {
+public:
+    explicit ForwardingFile(std::unique_ptr<FileHandle> real) : m_real(std::move(real)) {}
+
+    IoResult tryLockExclusive() override { return m_real->tryLockExclusive(); }
+    IoResult size() override { return m_real->size(); }
+    IoResult readAt(qint64 offset, char *buffer, qint64 length) override
+    {
+        return m_real->readAt(offset, buffer, length);
+    }
+    IoResult writeAt(qint64 offset, const char *data, qint64 length) override
+    {
+        return m_real->writeAt(offset, data, length);
+    }
+    IoResult truncate(qint64 length) override { return m_real->truncate(length); }
+    IoResult sync() override { return m_real->sync(); }
+
+protected:
+    FileHandle &real() { return *m_real; }
+
+private:
+    std::unique_ptr<FileHandle> m_real;
+};

@@ -1,0 +1,79 @@
+// Saves games into an archive in a loop, as a running copy of the program
+// would, and reports each save on standard output before it begins and once it
+// has completed. The stress tests kill it at random moments, or run two of it
+// at once, and then check the archive against what it reported.
+//
+// Usage: varko_stress_saver <folder> <name prefix> <first step> <steps>
+
+#include "app/Module1.h"
+#include "archive/ArchiveStartup.h"
+#include "archive/SaveGame.h"
+#include "tests/tools/StressPlan.h"
+
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+// Straight to the pipe, unbuffered: a line written is a line the parent gets,
+// even if this process is killed right after.
+bool report(const QByteArray &line)
+{
+    qsizetype done = 0;
+    while (done < line.size()) {
+        const ssize_t n = ::write(STDOUT_FILENO, line.constData() + done, size_t(line.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+QString nameFor(int step, const QString &prefix)
+{
+    switch (StressPlan::kindOf(step)) {
+    case StressPlan::Kind::Named:
+        return StressPlan::poolName(prefix, step);
+    case StressPlan::Kind::Unnamed:
+        return {};
+    case StressPlan::Kind::Again:
+        break;
+    }
+    return Module1.GameName; // empty on the first step of a run: a new numbered game
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s <folder> <name prefix> <first step> <steps>\n", argv[0]);
+        return 64;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const QString prefix = QString::fromLocal8Bit(argv[2]);
+    const int first = std::atoi(argv[3]);
+    const int steps = std::atoi(argv[4]);
+
+    const ArchiveStartup started = openArchiveAtStartup(folder);
+    if (!started.ok) {
+        report(StressPlan::failLine(first, QStringLiteral("start-up: ") + started.message));
+        return 2;
+    }
+    for (int step = first; step < first + steps; ++step) {
+        Module1.GameName = nameFor(step, prefix);
+        if (!report(StressPlan::beginLine(step, Module1.GameName)))
+            return 3;
+        const SaveResult saved = saveGame(StressPlan::snapshotOf(step));
+        if (!saved.ok) {
+            report(StressPlan::failLine(step, saved.message));
+            return 2;
+        }
+        if (!report(StressPlan::doneLine(step, saved.record, Module1.GameName)))
+            return 3;
+    }
+    return 0;
+}
