@@ -2,6 +2,7 @@
 #include "archive/Cp1252.h"
 #include "archive/GameRecord.h"
 #include "tests/common/TestSupport.h"
+#include "tests/test_archive_support.h"
 
 #include <QObject>
 
@@ -66,26 +67,13 @@ void TestArchiveRecord::everyByteSurvivesDecodeAndEncode()
 
 void TestArchiveRecord::fieldsAtTheirOffsets()
 {
-    GameRecord r;
-    r.RecordName = "Name";
-    r.WhitePlayer = "White";
-    r.BlackPlayer = "Black";
-    r.WhiteHours = "01";
-    r.WhiteMinutes = "02";
-    r.WhiteSeconds = "03";
-    r.BlackHours = "04";
-    r.BlackMinutes = "05";
-    r.BlackSeconds = "06";
-    r.TotalHours = "07";
-    r.TotalMinutes = "08";
-    r.TotalSeconds = "09";
-    r.Limit = "30";
-    r.WhiteLeft = "18";
-    r.BlackLeft = "5";
-    const QByteArray expected = QByteArray("Name           ") + QByteArray("White").leftJustified(30, ' ')
-                                + QByteArray("Black").leftJustified(30, ' ') + "010203040506070809" + "30 18 5  ";
+    const QByteArray expected = QByteArray("Alpha          ") + QByteArray("  Anna Rossi").leftJustified(30, ' ')
+                                + QByteArray("Bruno").leftJustified(30, ' ') + "001207000941002148" + "30 18 21 ";
     QCOMPARE(expected.size(), GameRecord::Size);
-    QCOMPARE(r.encode(), expected);
+    QCOMPARE(ArchiveTest::alpha().encode(), expected);
+    GameRecord r = ArchiveTest::alpha();
+    r.BlackLeft = "5";
+    QCOMPARE(r.encode().sliced(96), QByteArray("18 5  "));
 }
 
 void TestArchiveRecord::fieldsCutAndPadded_data()
