@@ -3,6 +3,7 @@
 #include "archive/Cp1252.h"
 #include "archive/GameRecord.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -155,7 +156,8 @@ QStringList Ledger::check(const QByteArray &archive, const std::optional<QPair<i
 {
     QStringList problems;
     const int count = int(archive.size() / GameRecord::Size);
-    bool pendingFound = false;
+    bool &pendingFound = m_pendingFound;
+    pendingFound = false;
     // A cut-short save matches when all of its bytes are there: its own name
     // (or, for a numbered game, some numbered name) and the step's payload.
     auto isPending = [&](QByteArrayView raw) {
@@ -185,6 +187,12 @@ QStringList Ledger::check(const QByteArray &archive, const std::optional<QPair<i
             problems.append(QStringLiteral("record %1 was saved but is gone (archive of %2 records)").arg(it.key()).arg(count));
     }
     return problems + checkForm(archive);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList checkForm(const QByteArray &archive)

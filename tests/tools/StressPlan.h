@@ -57,10 +57,16 @@ public:
     // reached the disk completely (then the ledger takes it over) or not at all;
     // anything else is a problem. Returns the problems found, empty when none.
     QStringList check(const QByteArray &archive, const std::optional<QPair<int, QString>> &pending);
+    // Whether the last check found the cut-short save on the disk, whole.
+    bool pendingReachedDisk() const { return m_pendingFound; }
 
 private:
     QMap<int, QByteArray> m_records;
+    bool m_pendingFound = false;
 };
+
+// The whole file; empty when it cannot be read.
+QByteArray fileBytes(const QString &path);
 
 // Problems of the archive's form alone: id record, unique numbered names.
 QStringList checkForm(const QByteArray &archive);

@@ -3,7 +3,8 @@
 // has completed. The stress tests kill it at random moments, or run two of it
 // at once, and then check the archive against what it reported.
 //
-// Usage: varko_stress_saver <folder> <name prefix> <first step> <steps>
+// Usage: varko_stress_saver <folder> <name prefix> <first step> <steps> [pause]
+// pause: microseconds between two saves, as a user takes time between them.
 
 #include "app/Module1.h"
 #include "archive/ArchiveStartup.h"
@@ -49,14 +50,15 @@ QString nameFor(int step, const QString &prefix)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s <folder> <name prefix> <first step> <steps>\n", argv[0]);
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: %s <folder> <name prefix> <first step> <steps> [pause]\n", argv[0]);
         return 64;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString prefix = QString::fromLocal8Bit(argv[2]);
     const int first = std::atoi(argv[3]);
     const int steps = std::atoi(argv[4]);
+    const int pause = argc == 6 ? std::atoi(argv[5]) : 0;
 
     const ArchiveStartup started = openArchiveAtStartup(folder);
     if (!started.ok) {
@@ -74,6 +76,8 @@ int main(int argc, char *argv[])
         }
         if (!report(StressPlan::doneLine(step, saved.record, Module1.GameName)))
             return 3;
+        if (pause > 0)
+            ::usleep(useconds_t(pause));
     }
     return 0;
 }
