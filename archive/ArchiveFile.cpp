@@ -51,6 +51,19 @@ IoResult waitForLock(FileHandle &file)
     }
 }
 
+// The name field with the blanks at both ends removed; inline, as it runs for
+// every record of a search.
+inline QByteArrayView nameOf(QByteArrayView raw)
+{
+    const char *begin = raw.data();
+    const char *end = begin + GameRecord::NameWidth;
+    while (begin < end && *begin == ' ')
+        ++begin;
+    while (end > begin && end[-1] == ' ')
+        --end;
+    return QByteArrayView(begin, end - begin);
+}
+
 bool isNumberedName(QByteArrayView name, int *number)
 {
     static constexpr QByteArrayView Prefix = "Varko";
@@ -141,14 +154,20 @@ IoResult ArchiveFile::readRecord(int n, QByteArray *raw)
 IoResult ArchiveFile::writeBytes(qint64 offset, QByteArrayView bytes)
 {
     const IoResult written = m_file->writeAt(offset, bytes.data(), bytes.size());
-    if (written.ok && written.value != bytes.size())
-        return IoResult::failure(QCoreApplication::translate("Archive", "only %1 of %2 bytes were written")
-                                     .arg(written.value)
-                                     .arg(bytes.size()));
-    // A failed write may still have made the file longer; ask the file itself.
+    if (written.ok && written.value == bytes.size()) {
+        // Known without asking the file, so a failing size() cannot hide the write.
+        if (!bytes.isEmpty())
+            m_length = std::max(m_length, offset + bytes.size());
+        return written;
+    }
+    // A failed or short write may still have made the file longer; ask the file itself.
     const IoResult size = m_file->size();
     if (size.ok)
         m_length = size.value;
+    if (written.ok)
+        return IoResult::failure(QCoreApplication::translate("Archive", "only %1 of %2 bytes were written")
+                                     .arg(written.value)
+                                     .arg(bytes.size()));
     return written;
 }
 
@@ -174,51 +193,13 @@ IoResult ArchiveFile::readBlock(int first, int records, QByteArray *block)
     return read;
 }
 
-IoResult ArchiveFile::visitBackwards(int first, int last, const Visitor &visit)
-{
-    first = std::max(first, 1);
-    last = std::min(last, count());
-    QByteArray block;
-    for (int blockLast = last; blockLast >= first; blockLast -= BlockRecords) {
-        const int blockFirst = std::max(first, blockLast - BlockRecords + 1);
-        const IoResult read = readBlock(blockFirst, blockLast - blockFirst + 1, &block);
-        if (!read.ok)
-            return read;
-        for (int n = blockLast; n >= blockFirst; --n) {
-            const QByteArrayView raw(block.constData() + qint64(n - blockFirst) * GameRecord::Size, GameRecord::Size);
-            if (visit(n, raw))
-                return IoResult::success(n);
-        }
-    }
-    return IoResult::success(0);
-}
-
-IoResult ArchiveFile::visitForwards(int first, int last, const Visitor &visit)
-{
-    first = std::max(first, 1);
-    last = std::min(last, count());
-    QByteArray block;
-    for (int blockFirst = first; blockFirst <= last; blockFirst += BlockRecords) {
-        const int blockLast = std::min(last, blockFirst + BlockRecords - 1);
-        const IoResult read = readBlock(blockFirst, blockLast - blockFirst + 1, &block);
-        if (!read.ok)
-            return read;
-        for (int n = blockFirst; n <= blockLast; ++n) {
-            const QByteArrayView raw(block.constData() + qint64(n - blockFirst) * GameRecord::Size, GameRecord::Size);
-            if (visit(n, raw))
-                return IoResult::success(n);
-        }
-    }
-    return IoResult::success(0);
-}
-
 IoResult ArchiveFile::findGame(QStringView name)
 {
     // Compared as bytes: the stored name and the key both pass through the code page.
     const QByteArray encoded = toCp1252(name).left(GameRecord::NameWidth);
     const QByteArrayView key = trimBlanks(QByteArrayView(encoded));
     return visitBackwards(2, count(), [key](int, QByteArrayView raw) {
-        return trimBlanks(raw.first(GameRecord::NameWidth)) == key;
+        return nameOf(raw) == key;
     });
 }
 
@@ -227,7 +208,7 @@ IoResult ArchiveFile::highestNumberedName()
     int highest = 0;
     const IoResult scanned = visitBackwards(2, count(), [&highest](int, QByteArrayView raw) {
         int number = 0;
-        if (isNumberedName(trimBlanks(raw.first(GameRecord::NameWidth)), &number))
+        if (isNumberedName(nameOf(raw), &number))
             highest = std::max(highest, number);
         return false;
     });

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "archive/FileHandle.h"
+#include "archive/GameRecord.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -49,11 +51,12 @@ public:
     IoResult sync();
 
     // Visits the records from `last` down to `first` (or up, forwards), reading
-    // them in large blocks; stops early when `visit` returns true. value: the
-    // record where it stopped, 0 when it went through all.
-    using Visitor = std::function<bool(int n, QByteArrayView raw)>;
-    IoResult visitBackwards(int first, int last, const Visitor &visit);
-    IoResult visitForwards(int first, int last, const Visitor &visit);
+    // them in large blocks; stops early when visit(n, raw) returns true. value:
+    // the record where it stopped, 0 when it went through all.
+    template <typename Visit>
+    IoResult visitBackwards(int first, int last, Visit &&visit);
+    template <typename Visit>
+    IoResult visitForwards(int first, int last, Visit &&visit);
 
     // value: the highest-numbered game record whose name, blanks at both ends
     // removed, equals `name` as it would be stored (cut to the name field,
@@ -73,8 +76,51 @@ public:
 private:
     ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length);
     IoResult readBlock(int first, int records, QByteArray *block);
+    static QByteArrayView recordIn(const QByteArray &block, int index)
+    {
+        return QByteArrayView(block.constData() + qint64(index) * GameRecord::Size, GameRecord::Size);
+    }
 
     QString m_path;
     std::unique_ptr<FileHandle> m_file;
     qint64 m_length;
 };
+
+// Templates, so the visitor is inlined into the scan of each block.
+template <typename Visit>
+IoResult ArchiveFile::visitBackwards(int first, int last, Visit &&visit)
+{
+    first = std::max(first, 1);
+    last = std::min(last, count());
+    QByteArray block;
+    for (int blockLast = last; blockLast >= first; blockLast -= BlockRecords) {
+        const int blockFirst = std::max(first, blockLast - BlockRecords + 1);
+        const IoResult read = readBlock(blockFirst, blockLast - blockFirst + 1, &block);
+        if (!read.ok)
+            return read;
+        for (int n = blockLast; n >= blockFirst; --n) {
+            if (visit(n, recordIn(block, n - blockFirst)))
+                return IoResult::success(n);
+        }
+    }
+    return IoResult::success(0);
+}
+
+template <typename Visit>
+IoResult ArchiveFile::visitForwards(int first, int last, Visit &&visit)
+{
+    first = std::max(first, 1);
+    last = std::min(last, count());
+    QByteArray block;
+    for (int blockFirst = first; blockFirst <= last; blockFirst += BlockRecords) {
+        const int blockLast = std::min(last, blockFirst + BlockRecords - 1);
+        const IoResult read = readBlock(blockFirst, blockLast - blockFirst + 1, &block);
+        if (!read.ok)
+            return read;
+        for (int n = blockFirst; n <= blockLast; ++n) {
+            if (visit(n, recordIn(block, n - blockFirst)))
+                return IoResult::success(n);
+        }
+    }
+    return IoResult::success(0);
+}
