@@ -5,14 +5,35 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
 
+// Creates the archive at Module1.ArchivePath. A creation that failed half way
+// leaves an empty file, which the next start would take for the archive; it
+// is removed, so the failed attempt leaves nothing behind.
+ArchiveResult createArchive()
+{
+    const ArchiveResult created = Crea_Record_suFile();
+    const QFileInfo file(QDir::fromNativeSeparators(Module1.ArchivePath));
+    if (!created.ok && file.isFile() && file.size() == 0)
+        QFile::remove(file.filePath());
+    return created;
+}
+
 ArchiveResult openOrCreateAt(const QString &path)
 {
     Module1.ArchivePath = path;
-    return bFileEsiste(path) ? Legge_Sequenza_daFile() : Crea_Record_suFile();
+    return bFileEsiste(path) ? Legge_Sequenza_daFile() : createArchive();
+}
+
+// Empty when there is no per-user data folder.
+QString userArchivePath()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return folder.isEmpty() ? QString() : archivePathIn(folder);
 }
 
 ArchiveResult openInUserFolder()
@@ -38,7 +59,17 @@ ArchiveStartup openArchiveAtStartup(const QString &programFolder)
         const ArchiveResult read = Legge_Sequenza_daFile();
         return {read.ok, read.ok ? QString() : read.message + u' ' + unavailable};
     }
-    const ArchiveResult created = Crea_Record_suFile();
+    // An earlier start that could not create the archive here put it in the
+    // user's folder: its games stay in sight rather than behind a new archive.
+    if (const QString user = userArchivePath(); bFileEsiste(user)) {
+        Module1.ArchivePath = user;
+        const ArchiveResult read = Legge_Sequenza_daFile();
+        if (read.ok)
+            return {};
+        Module1.ArchivePath = primary;
+        return {false, read.message + u' ' + unavailable};
+    }
+    const ArchiveResult created = createArchive();
     if (created.ok)
         return {};
     const ArchiveResult fallback = openInUserFolder();
