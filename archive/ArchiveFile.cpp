@@ -19,15 +19,7 @@ ArchiveFile::LockWait &lockWait()
 
 FileSystem::Mode modeFor(ArchiveFile::Access access)
 {
-    switch (access) {
-    case ArchiveFile::Access::Read:
-        return FileSystem::Mode::ReadOnly;
-    case ArchiveFile::Access::Write:
-        return FileSystem::Mode::ReadWrite;
-    case ArchiveFile::Access::WriteCreate:
-        break;
-    }
-    return FileSystem::Mode::ReadWriteCreate;
+    return access == ArchiveFile::Access::Read ? FileSystem::Mode::ReadOnly : FileSystem::Mode::ReadWriteCreate;
 }
 
 QString shown(const QString &path)

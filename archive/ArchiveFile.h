@@ -11,15 +11,14 @@
 #include <functional>
 #include <memory>
 
-class FileHandle;
-
 // The archive file for the length of one operation: opened and exclusively
 // locked by open(), closed (and unlocked) when destroyed. Record n (1-based)
 // occupies bytes (n - 1) * 102 .. n * 102 - 1; a trailing piece shorter than a
 // record is not counted.
 class ArchiveFile {
 public:
-    enum class Access { Read, Write, WriteCreate };
+    // Reading needs no write permission; writing creates a missing file.
+    enum class Access { Read, WriteCreate };
 
     // How long open() waits for another holder of the lock: `attempts` tries,
     // `pause` between them (by default 10 ms asleep).
