@@ -7,6 +7,7 @@
 #include "archive/SaveGame.h"
 
 #include <QFile>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +69,8 @@ class Folder {
 public:
     Folder()
     {
+        // Start-up also looks in the per-user folder; keep that away from the real one.
+        QStandardPaths::setTestModeEnabled(true);
         Module1 = Module1Vars{};
         Module1.ArchivePath = path;
         ArchiveFile::setLockWait({});
