@@ -15,7 +15,7 @@ QString text(const char *source)
     return QCoreApplication::translate("Archive", source);
 }
 
-struct NumberSpec {
+struct NumberField {
     QString GameRecord::*field;
     RestoredNumber RestoredGame::*target;
     int lowest, highest;
@@ -25,7 +25,7 @@ struct NumberSpec {
 constexpr int Unbounded = std::numeric_limits<int>::max();
 constexpr int Lowest = std::numeric_limits<int>::min();
 
-const NumberSpec Numbers[] = {
+const NumberField Numbers[] = {
     {&GameRecord::WhiteHours, &RestoredGame::whiteHours, 0, Unbounded, "White's hours"},
     {&GameRecord::WhiteMinutes, &RestoredGame::whiteMinutes, 0, 59, "White's minutes"},
     {&GameRecord::WhiteSeconds, &RestoredGame::whiteSeconds, 0, 59, "White's seconds"},
@@ -43,13 +43,13 @@ const NumberSpec Numbers[] = {
 // Empty when every number field holds a usable number; else what is wrong.
 QString takeNumbers(const GameRecord &stored, RestoredGame *game)
 {
-    for (const NumberSpec &spec : Numbers) {
-        const QString &field = stored.*spec.field;
+    for (const NumberField &n : Numbers) {
+        const QString &field = stored.*n.field;
         const std::optional<int> number = readNumberField(field);
-        if (!number || *number < spec.lowest || *number > spec.highest)
+        if (!number || *number < n.lowest || *number > n.highest)
             return text("%1 holds \"%2\", which is not a valid number")
-                .arg(text(spec.what), QString(field).replace(QChar(0), u' '));
-        game->*spec.target = {field, *number};
+                .arg(text(n.what), QString(field).replace(QChar(0), u' '));
+        game->*n.target = {field, *number};
     }
     return {};
 }
