@@ -21,13 +21,19 @@ template <typename W> W *named(W *widget, const QString &name)
     return widget;
 }
 
-QLabel *clockLabel(QWidget *parent, const QString &name, int left, int top)
+QLabel *sunkenLabel(QWidget *parent, const QString &name, const QRect &place, const QFont &font)
 {
     auto *label = named(new QLabel(parent), name);
-    label->setGeometry(Twips::rect(left, top, 615, 495));
+    label->setGeometry(place);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAlignment(Qt::AlignCenter);
-    label->setFont(Fonts::comic(18));
+    label->setFont(font);
+    return label;
+}
+
+QLabel *clockLabel(QWidget *parent, const QString &name, int left, int top)
+{
+    QLabel *label = sunkenLabel(parent, name, Twips::rect(left, top, 615, 495), Fonts::comic(18));
     label->setAutoFillBackground(true);
     return label;
 }
@@ -43,12 +49,7 @@ QLabel *separator(QWidget *parent, const QString &name, int left, int top)
 
 QLabel *limitLabel(QWidget *parent, const QString &name, int left, int top)
 {
-    auto *label = named(new QLabel(parent), name);
-    label->setGeometry(Twips::rect(left, top, 615, 375));
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setAlignment(Qt::AlignCenter);
-    label->setFont(Fonts::comic(9, true));
-    return label;
+    return sunkenLabel(parent, name, Twips::rect(left, top, 615, 375), Fonts::comic(9, true));
 }
 
 ProgressControl *limitBar(QWidget *parent, const QString &name, int height)
@@ -211,10 +212,8 @@ void frmMain::buildClockFrames()
     LOreR = clockLabel(Frame3, QStringLiteral("LOreR"), 120, 375);
     LminutiR = clockLabel(Frame3, QStringLiteral("LminutiR"), 960, 375);
     LSecondiR = clockLabel(Frame3, QStringLiteral("LSecondiR"), 1800, 375);
-    for (QLabel *l : {LOreR, LminutiR, LSecondiR}) {
-        l->setFont(Fonts::comic(18));
+    for (QLabel *l : {LOreR, LminutiR, LSecondiR})
         colourText(l, QColor(255, 255, 0), QColor(32, 32, 32));
-    }
     Label8 = separator(Frame3, QStringLiteral("Label8"), 810, 360);
     Label9 = separator(Frame3, QStringLiteral("Label9"), 1635, 360);
 }
