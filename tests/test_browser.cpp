@@ -5,77 +5,45 @@
 #include "archive/GameRecord.h"
 #include "archive/frmGame.h"
 #include "ui/FlexGrid.h"
-#include "ui/Twips.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace {
 
-// Fills a clock's three two-character fields from "hh:mm:ss".
-void setClock(QString &hours, QString &minutes, QString &seconds, const QString &hms)
+// A saved game with White's clock at `whiteClock` ("hh:mm:ss").
+QByteArray game(const QString &name, const QString &white, const QString &whiteClock, const QString &limit)
 {
-    const QStringList parts = hms.split(u':');
-    hours = parts.at(0);
-    minutes = parts.at(1);
-    seconds = parts.at(2);
+    const QStringList w = whiteClock.split(u':');
+    return GameRecord{name, white, "Bruno", w[0], w[1], w[2], "00", "09", "41", "00", "21", "48", limit, {}, {}}
+        .encode();
 }
 
-GameRecord game(const QString &name, const QString &white = QStringLiteral("Anna"),
-                const QString &black = QStringLiteral("Bruno"))
+// Alpha at 1 h 5 min 9 s for White; Beta with a player name that needs Windows-1252.
+QByteArray alphaBeta()
 {
-    GameRecord r;
-    r.RecordName = name;
-    r.WhitePlayer = white;
-    r.BlackPlayer = black;
-    setClock(r.WhiteHours, r.WhiteMinutes, r.WhiteSeconds, QStringLiteral("00:12:07"));
-    setClock(r.BlackHours, r.BlackMinutes, r.BlackSeconds, QStringLiteral("00:09:41"));
-    setClock(r.TotalHours, r.TotalMinutes, r.TotalSeconds, QStringLiteral("00:21:48"));
-    r.Limit = QStringLiteral("30");
-    r.WhiteLeft = QStringLiteral("18");
-    r.BlackLeft = QStringLiteral("21");
-    return r;
+    return GameRecord::idRecord(0) + game("Alpha", "Anna", "01:05:09", "30")
+           + game("Beta", "José", "00:12:07", "120");
 }
 
-// Alpha at 1 h 5 min 9 s for White; Beta with a name that needs Windows-1252.
-QList<GameRecord> alphaBeta()
-{
-    GameRecord alpha = game(QStringLiteral("Alpha"));
-    setClock(alpha.WhiteHours, alpha.WhiteMinutes, alpha.WhiteSeconds, QStringLiteral("01:05:09"));
-    GameRecord beta = game(QStringLiteral("Beta"), QStringLiteral("José"), QStringLiteral("Zoë"));
-    beta.Limit = QStringLiteral("120");
-    return {alpha, beta};
-}
-
-QString padded(const QString &text, int width)
-{
-    return text.leftJustified(width, u' ');
-}
-
-void writeArchive(const QString &path, const QList<GameRecord> &games, const QByteArray &tail = {})
+void writeArchive(const QString &path, const QByteArray &bytes = alphaBeta())
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QByteArray bytes = GameRecord::idRecord(0);
-    for (const GameRecord &g : games)
-        bytes += g.encode();
-    bytes += tail;
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-FlexGrid *gridOf(QWidget &browser)
-{
-    return browser.findChild<FlexGrid *>(QStringLiteral("dgGame"));
-}
+// The names as the archive holds them: padded with blanks to 15 characters.
+const QString Alpha = QStringLiteral("Alpha").leftJustified(15);
+const QString Beta = QStringLiteral("Beta").leftJustified(15);
+const auto ReportToQtTest = QAbstractItemModelTester::FailureReportingMode::QtTest;
 
-QPushButton *button(QWidget &browser, const char *name)
-{
-    return browser.findChild<QPushButton *>(QString::fromLatin1(name));
-}
+FlexGrid &gridOf(const QWidget &browser) { return *browser.findChild<FlexGrid *>(QStringLiteral("dgGame")); }
+QPushButton *button(const QWidget &browser, const QString &name) { return browser.findChild<QPushButton *>(name); }
 
 // Centre of a grid cell in viewport coordinates (grid rows count the fixed row).
 QPoint cellCentre(FlexGrid &grid, int row, int col)
@@ -85,6 +53,11 @@ QPoint cellCentre(FlexGrid &grid, int row, int col)
     return grid.visualRect(index).center();
 }
 
+void click(FlexGrid &grid, int row, int col, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, modifiers, cellCentre(grid, row, col));
+}
+
 QString cellText(FlexGrid &grid, int row, int col)
 {
     grid.setRow(row);
@@ -92,32 +65,19 @@ QString cellText(FlexGrid &grid, int row, int col)
     return grid.Text();
 }
 
-enum class Pick { None, ClickBetaColumn5, DragAlphaToBeta, ShiftClickAlphaToBeta, ClickBetaThenUp, ClickEmptyRow };
-
-void pick(FlexGrid &grid, Pick how)
+void drag(FlexGrid &grid, int fromRow, int fromCol, int toRow, int toCol)
 {
-    QWidget *vp = grid.viewport();
-    switch (how) {
-    case Pick::None: break;
-    case Pick::ClickBetaColumn5: QTest::mouseClick(vp, Qt::LeftButton, {}, cellCentre(grid, 2, 5)); break;
-    case Pick::DragAlphaToBeta:
-        QTest::mousePress(vp, Qt::LeftButton, {}, cellCentre(grid, 1, 1));
-        QTest::mouseMove(vp, cellCentre(grid, 2, 3));
-        QTest::mouseRelease(vp, Qt::LeftButton, {}, cellCentre(grid, 2, 3));
-        break;
-    case Pick::ShiftClickAlphaToBeta:
-        QTest::mouseClick(vp, Qt::LeftButton, {}, cellCentre(grid, 1, 2));
-        QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, cellCentre(grid, 2, 2));
-        break;
-    case Pick::ClickBetaThenUp:
-        QTest::mouseClick(vp, Qt::LeftButton, {}, cellCentre(grid, 2, 4));
-        QTest::keyClick(&grid, Qt::Key_Up);
-        break;
-    case Pick::ClickEmptyRow: QTest::mouseClick(vp, Qt::LeftButton, {}, cellCentre(grid, 3, 0)); break;
-    }
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, cellCentre(grid, fromRow, fromCol));
+    QTest::mouseMove(grid.viewport(), cellCentre(grid, toRow, toCol));
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, cellCentre(grid, toRow, toCol));
 }
 
+// What the user does in the grid before pressing Open Game.
+using Gesture = std::function<void(FlexGrid &)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Gesture)
 
 class TestBrowser : public QObject {
     Q_OBJECT
@@ -136,16 +96,16 @@ private slots:
 
     void modelsPassTheTester()
     {
-        writeArchive(m_path, alphaBeta());
+        writeArchive(m_path);
         GameListModel games;
         QString reason;
         QVERIFY(games.open(m_path, &reason));
-        QAbstractItemModelTester gamesTester(&games, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester gamesTester(&games, ReportToQtTest);
         QCOMPARE(games.rowCount(), 3); // Alpha, Beta, the empty row
 
         frmGame browser;
-        FlexGrid &grid = *gridOf(browser);
-        QAbstractItemModelTester gridTester(grid.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        FlexGrid &grid = gridOf(browser);
+        QAbstractItemModelTester gridTester(grid.model(), ReportToQtTest);
         grid.setRows(10);
         grid.setCols(9);
         grid.setRow(7);
@@ -157,127 +117,71 @@ private slots:
         QCOMPARE(grid.model()->rowCount(), 2);
     }
 
-    void idRecordOnlyGivesHeaderAndEmptyRow()
-    {
-        writeArchive(m_path, {});
-        frmGame browser;
-        browser.show();
-        FlexGrid &grid = *gridOf(browser);
-        QCOMPARE(grid.Rows(), 2);
-        QCOMPARE(grid.Cols(), 7);
-        QCOMPARE(Module1.SelectedGame, QString());
-        QTest::mouseClick(button(browser, "cmdOpen"), Qt::LeftButton);
-        QCOMPARE(Module1.SelectedGame, QString());
-        QVERIFY(!browser.isVisible());
-        QVERIFY(TestSupport::boxes().shown.isEmpty());
-    }
-
-    void opensOnFirstGameAlone()
-    {
-        writeArchive(m_path, alphaBeta());
-        frmGame browser;
-        browser.show();
-        FlexGrid &grid = *gridOf(browser);
-        QCOMPARE(grid.Rows(), 4);
-        QCOMPARE(grid.Row(), 1);
-        QCOMPARE(grid.Col(), 6);
-        QCOMPARE(grid.RowSel(), 1);
-        const QModelIndexList selected = grid.selectionModel()->selectedIndexes();
-        QCOMPARE(selected.size(), 1);
-        QCOMPARE(selected.first(), grid.model()->index(0, 6));
-        QTest::mouseClick(button(browser, "cmdOpen"), Qt::LeftButton);
-        QCOMPARE(Module1.SelectedGame, padded(QStringLiteral("Alpha"), 15));
-        QCOMPARE(browser.result(), int(QDialog::Accepted));
-    }
-
-    void cellTexts_data()
+    // What Text and CellFontBold say is also what the view paints.
+    void cells_data()
     {
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("col");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("bold");
         const QStringList headers = {"Game ...",    "White",       "Black",       "Limit at",
                                      "White Limit", "Black Limit", "Time stop at"};
         for (int c = 0; c < 7; ++c)
-            QTest::addRow("header %d", c) << 0 << c << headers[c];
-        QTest::newRow("name with its blanks") << 1 << 0 << padded("Alpha", 15);
-        QTest::newRow("white player") << 1 << 1 << padded("Anna", 30);
-        QTest::newRow("black player") << 1 << 2 << padded("Bruno", 30);
-        QTest::newRow("limit") << 1 << 3 << "30 ";
-        QTest::newRow("white clock") << 1 << 4 << "01:05:09";
-        QTest::newRow("black clock") << 1 << 5 << "00:09:41";
-        QTest::newRow("total clock") << 1 << 6 << "00:21:48";
-        QTest::newRow("second game") << 2 << 0 << padded("Beta", 15);
-        QTest::newRow("accented player") << 2 << 1 << padded(QStringLiteral("José"), 30);
-        QTest::newRow("three-digit limit") << 2 << 3 << "120";
-        QTest::newRow("empty row name") << 3 << 0 << "";
-        QTest::newRow("empty row clock") << 3 << 6 << "";
+            QTest::addRow("header %d", c) << 0 << c << headers[c] << true;
+        QTest::newRow("name with its blanks") << 1 << 0 << Alpha << true;
+        QTest::newRow("limit") << 1 << 3 << "30 " << false;
+        QTest::newRow("white clock") << 1 << 4 << "01:05:09" << false;
+        QTest::newRow("total clock") << 1 << 6 << "00:21:48" << false;
+        QTest::newRow("accented player") << 2 << 1 << QStringLiteral("José").leftJustified(30) << false;
+        QTest::newRow("three-digit limit") << 2 << 3 << "120" << false;
+        QTest::newRow("empty row name") << 3 << 0 << "" << true;
     }
-
-    void cellTexts()
+    void cells()
     {
         QFETCH(int, row);
         QFETCH(int, col);
         QFETCH(QString, text);
-        writeArchive(m_path, alphaBeta());
-        frmGame browser;
-        FlexGrid &grid = *gridOf(browser);
-        QCOMPARE(cellText(grid, row, col), text);
-        // What the view paints is what Text says.
-        const QVariant shown = row == 0 ? grid.model()->headerData(col, Qt::Horizontal)
-                                        : grid.model()->index(row - 1, col).data();
-        QCOMPARE(shown.toString(), text);
-    }
-
-    void boldCells_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("col");
-        QTest::addColumn<bool>("bold");
-        QTest::newRow("header name") << 0 << 0 << true;
-        QTest::newRow("header clock") << 0 << 6 << true;
-        QTest::newRow("game name") << 1 << 0 << true;
-        QTest::newRow("game player") << 1 << 1 << false;
-        QTest::newRow("game clock") << 2 << 6 << false;
-        QTest::newRow("empty row name") << 3 << 0 << true;
-        QTest::newRow("empty row limit") << 3 << 3 << false;
-    }
-
-    void boldCells()
-    {
-        QFETCH(int, row);
-        QFETCH(int, col);
         QFETCH(bool, bold);
-        writeArchive(m_path, alphaBeta());
+        writeArchive(m_path);
         frmGame browser;
-        FlexGrid &grid = *gridOf(browser);
-        grid.setRow(row);
-        grid.setCol(col);
+        FlexGrid &grid = gridOf(browser);
+        QCOMPARE(cellText(grid, row, col), text);
         QCOMPARE(grid.CellFontBold(), bold);
-        const QVariant font = row == 0 ? grid.model()->headerData(col, Qt::Horizontal, Qt::FontRole)
-                                       : grid.model()->index(row - 1, col).data(Qt::FontRole);
-        QCOMPARE(qvariant_cast<QFont>(font).bold(), bold);
+        const auto shown = [&](int role) {
+            return row == 0 ? grid.model()->headerData(col, Qt::Horizontal, role)
+                            : grid.model()->index(row - 1, col).data(role);
+        };
+        QCOMPARE(shown(Qt::DisplayRole).toString(), text);
+        QCOMPARE(qvariant_cast<QFont>(shown(Qt::FontRole)).bold(), bold);
     }
 
     void choosingARow_data()
     {
-        QTest::addColumn<Pick>("how");
+        QTest::addColumn<Gesture>("gesture");
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("no click") << Pick::None << padded("Alpha", 15);
-        QTest::newRow("column 5 of Beta") << Pick::ClickBetaColumn5 << padded("Beta", 15);
-        QTest::newRow("drag Alpha to Beta") << Pick::DragAlphaToBeta << padded("Beta", 15);
-        QTest::newRow("shift-click Alpha to Beta") << Pick::ShiftClickAlphaToBeta << padded("Beta", 15);
-        QTest::newRow("Beta, then arrow up") << Pick::ClickBetaThenUp << padded("Alpha", 15);
-        QTest::newRow("empty row") << Pick::ClickEmptyRow << QString();
+        QTest::newRow("no click") << Gesture([](FlexGrid &) {}) << Alpha;
+        QTest::newRow("column 5 of Beta") << Gesture([](FlexGrid &g) { click(g, 2, 5); }) << Beta;
+        QTest::newRow("drag Alpha to Beta") << Gesture([](FlexGrid &g) { drag(g, 1, 1, 2, 3); }) << Beta;
+        QTest::newRow("shift-click Alpha to Beta")
+            << Gesture([](FlexGrid &g) { click(g, 1, 2); click(g, 2, 2, Qt::ShiftModifier); }) << Beta;
+        QTest::newRow("Beta, then arrow up")
+            << Gesture([](FlexGrid &g) { click(g, 2, 4); QTest::keyClick(&g, Qt::Key_Up); }) << Alpha;
+        QTest::newRow("empty row") << Gesture([](FlexGrid &g) { click(g, 3, 0); }) << QString();
     }
-
     void choosingARow()
     {
-        QFETCH(Pick, how);
+        QFETCH(Gesture, gesture);
         QFETCH(QString, chosen);
-        writeArchive(m_path, alphaBeta());
+        writeArchive(m_path);
         // Shown the way the main window shows it.
-        TestSupport::scriptDialogs([how](QDialog &dialog) {
-            pick(*gridOf(dialog), how);
+        TestSupport::scriptDialogs([gesture](QDialog &dialog) {
+            FlexGrid &grid = gridOf(dialog);
+            QCOMPARE(grid.Rows(), 4);
+            // Alpha alone is current and selected at opening.
+            QCOMPARE(grid.Row(), 1);
+            QCOMPARE(grid.RowSel(), 1);
+            QCOMPARE(grid.selectionModel()->selectedIndexes(), QModelIndexList{grid.model()->index(0, 6)});
+            gesture(grid);
             QTest::mouseClick(button(dialog, "cmdOpen"), Qt::LeftButton);
         });
         frmGame browser;
@@ -285,173 +189,93 @@ private slots:
         QCOMPARE(Module1.SelectedGame, chosen);
     }
 
-    void sameNameTwiceGivesTwoRowsOfOneName()
-    {
-        writeArchive(m_path, {game("Blitz", "Anna"), game("Blitz", "Carla")});
-        frmGame browser;
-        FlexGrid &grid = *gridOf(browser);
-        QCOMPARE(grid.Rows(), 4);
-        QCOMPARE(cellText(grid, 1, 0), cellText(grid, 2, 0));
-        QCOMPARE(cellText(grid, 2, 1), padded("Carla", 30));
-    }
-
+    // Exit and the close box leave without a game even when one is clicked;
+    // Enter and Escape do not close the window at all.
     void leavingChoosesNothing_data()
     {
-        QTest::addColumn<bool>("closeBox");
-        QTest::newRow("Exit") << false;
-        QTest::newRow("close box") << true;
+        QTest::addColumn<QString>("target"); // "close": the close box
+        QTest::addColumn<int>("key");        // 0: a mouse click
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Exit") << "cmdExit" << 0 << true;
+        QTest::newRow("close box") << "close" << 0 << true;
+        QTest::newRow("Escape on the grid") << "dgGame" << int(Qt::Key_Escape) << false;
+        QTest::newRow("Enter on the grid") << "dgGame" << int(Qt::Key_Return) << false;
+        QTest::newRow("Enter on Open Game") << "cmdOpen" << int(Qt::Key_Return) << false;
+        QTest::newRow("Escape on Exit") << "cmdExit" << int(Qt::Key_Escape) << false;
     }
-
     void leavingChoosesNothing()
     {
-        QFETCH(bool, closeBox);
-        writeArchive(m_path, alphaBeta());
+        QFETCH(QString, target);
+        QFETCH(int, key);
+        QFETCH(bool, closes);
+        writeArchive(m_path);
         frmGame browser;
         browser.show();
-        QTest::mouseClick(gridOf(browser)->viewport(), Qt::LeftButton, {}, cellCentre(*gridOf(browser), 2, 0));
-        if (closeBox)
+        click(gridOf(browser), 2, 0);
+        if (target == QLatin1String("close"))
             browser.close();
+        else if (key == 0)
+            QTest::mouseClick(button(browser, target), Qt::LeftButton);
         else
-            QTest::mouseClick(button(browser, "cmdExit"), Qt::LeftButton);
-        QVERIFY(!browser.isVisible());
+            QTest::keyClick(browser.findChild<QWidget *>(target), Qt::Key(key));
+        QCOMPARE(browser.isVisible(), !closes);
         QCOMPARE(browser.result(), int(QDialog::Rejected));
         QCOMPARE(Module1.SelectedGame, QString());
     }
 
-    void enterAndEscapeDoNotClose_data()
+    // Archives without a game to choose: the grid keeps its empty row and the
+    // user is told when the file cannot be read.
+    void archivesWithoutGames_data()
     {
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<int>("key");
-        QTest::newRow("Escape on the grid") << "dgGame" << int(Qt::Key_Escape);
-        QTest::newRow("Enter on the grid") << "dgGame" << int(Qt::Key_Return);
-        QTest::newRow("Enter on Open Game") << "cmdOpen" << int(Qt::Key_Return);
-        QTest::newRow("Escape on Exit") << "cmdExit" << int(Qt::Key_Escape);
+        QTest::addColumn<QByteArray>("content"); // null: no file; "dir": a folder in its place
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("reason"); // empty: no message
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("id record only") << GameRecord::idRecord(0) << 2 << "" << "";
+        QTest::newRow("a folder at the path") << QByteArray("dir") << 2 << "directory" << "";
+        QTest::newRow("no file") << QByteArray() << 2 << "No such file" << "";
+        QTest::newRow("a trailing piece") << alphaBeta() + QByteArray(50, 'x') << 4 << "" << Alpha;
     }
-
-    void enterAndEscapeDoNotClose()
+    void archivesWithoutGames()
     {
-        QFETCH(QString, focus);
-        QFETCH(int, key);
-        writeArchive(m_path, alphaBeta());
-        frmGame browser;
-        browser.show();
-        QWidget *target = browser.findChild<QWidget *>(focus);
-        QVERIFY(target);
-        QTest::keyClick(target, Qt::Key(key));
-        QVERIFY(browser.isVisible());
-        QCOMPARE(Module1.SelectedGame, QString());
-    }
-
-    void unreadableArchive_data()
-    {
-        QTest::addColumn<bool>("folder");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("a folder at the path") << true << "directory";
-        QTest::newRow("no file") << false << "No such file";
-    }
-
-    void unreadableArchive()
-    {
-        QFETCH(bool, folder);
+        QFETCH(QByteArray, content);
+        QFETCH(int, rows);
         QFETCH(QString, reason);
-        if (folder)
+        QFETCH(QString, chosen);
+        if (content == "dir")
             QVERIFY(QDir().mkpath(m_path));
+        else if (!content.isNull())
+            writeArchive(m_path, content);
         frmGame browser;
         browser.show();
-        FlexGrid &grid = *gridOf(browser);
-        QCOMPARE(TestSupport::boxes().shown.size(), 1);
-        const QString prompt = TestSupport::boxes().shown.first().prompt;
-        QVERIFY2(prompt.contains(QDir::toNativeSeparators(m_path)), qPrintable(prompt));
-        QVERIFY2(prompt.contains(reason, Qt::CaseInsensitive), qPrintable(prompt));
-        QCOMPARE(grid.Rows(), 2);
+        FlexGrid &grid = gridOf(browser);
+        QCOMPARE(grid.Rows(), rows);
         QVERIFY(!grid.viewport()->grab().isNull());
+        QCOMPARE(TestSupport::boxes().shown.size(), reason.isEmpty() ? 0 : 1);
+        if (!reason.isEmpty()) {
+            const QString prompt = TestSupport::boxes().shown.first().prompt;
+            QVERIFY2(prompt.contains(QDir::toNativeSeparators(m_path)), qPrintable(prompt));
+            QVERIFY2(prompt.contains(reason, Qt::CaseInsensitive), qPrintable(prompt));
+        }
         QTest::mouseClick(button(browser, "cmdOpen"), Qt::LeftButton);
-        QCOMPARE(Module1.SelectedGame, QString());
+        QCOMPARE(Module1.SelectedGame, chosen);
+        QVERIFY(!browser.isVisible());
+        QCOMPARE(cellText(grid, rows - 1, 0), QString());
     }
 
-    void trailingPieceIsNotARow()
-    {
-        writeArchive(m_path, alphaBeta(), QByteArray(50, 'x'));
-        frmGame browser;
-        QCOMPARE(gridOf(browser)->Rows(), 4);
-        QCOMPARE(cellText(*gridOf(browser), 3, 0), QString());
-    }
-
+    // Another copy of the program adds a game, then cuts the file back to its
+    // id record: the rows stay as counted and the lost games read empty.
     void archiveChangingWhileOpen()
     {
-        writeArchive(m_path, alphaBeta());
+        writeArchive(m_path);
         frmGame browser;
-        FlexGrid &grid = *gridOf(browser);
-        // Another copy of the program appends a game: the rows stay as counted.
-        {
-            QFile file(m_path);
-            QVERIFY(file.open(QIODevice::Append));
-            file.write(game("Gamma").encode());
-        }
+        FlexGrid &grid = gridOf(browser);
+        writeArchive(m_path, alphaBeta() + game("Gamma", "Carla", "00:00:00", "5"));
         QCOMPARE(grid.Rows(), 4);
-        // The file is cut back to its id record: the lost games read empty.
         QVERIFY(QFile::resize(m_path, GameRecord::Size));
         browser.show();
         QVERIFY(!grid.viewport()->grab().isNull());
         QCOMPARE(cellText(grid, 2, 0), QString());
-    }
-
-    void windowLayout()
-    {
-        writeArchive(m_path, alphaBeta());
-        frmGame browser;
-        FlexGrid &grid = *gridOf(browser);
-        QWidget *strip = browser.findChild<QWidget *>(QStringLiteral("P1"));
-        QVERIFY(strip);
-        QCOMPARE(browser.windowTitle(), QStringLiteral("Saved Game"));
-        QCOMPARE(browser.size(), Twips::size(6675, 3195));
-        QCOMPARE(browser.minimumSize(), browser.maximumSize());
-        QVERIFY(!(browser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        QVERIFY(browser.windowFlags() & Qt::WindowCloseButtonHint);
-        QVERIFY(!browser.windowIcon().isNull());
-        QCOMPARE(browser.font().family(), QStringLiteral("Comic Sans MS"));
-        QCOMPARE(browser.font().pointSizeF(), 8.25);
-        QCOMPARE(grid.geometry(), QRect(0, 0, Twips::px(6675), Twips::px(3195) - Twips::px(735)));
-        QCOMPARE(strip->geometry(), Twips::rect(0, 3195 - 735, 6675, 735));
-        const int widths[] = {800, 1000, 1000, 500, 1000, 1000, 1200};
-        for (int c = 0; c < 7; ++c)
-            QCOMPARE(grid.ColWidth(c), Twips::fromPx(Twips::px(widths[c])));
-        QPushButton *open = button(browser, "cmdOpen");
-        QPushButton *exit = button(browser, "cmdExit");
-        QCOMPARE(open->text(), QStringLiteral("Open Game"));
-        QCOMPARE(exit->text(), QStringLiteral("Exit"));
-        QCOMPARE(open->geometry(), Twips::rect(240, 120, 1335, 495));
-        QCOMPARE(exit->geometry(), Twips::rect(5160, 120, 1215, 495));
-        QVERIFY(open->font().bold() && exit->font().bold());
-        QVERIFY(!open->isDefault() && !open->autoDefault() && !exit->isDefault() && !exit->autoDefault());
-    }
-
-    void gridCellsOfItsOwnWinOverTheSource()
-    {
-        QStandardItemModel source(2, 2);
-        source.setHorizontalHeaderLabels({QStringLiteral("A"), QStringLiteral("B")});
-        source.setData(source.index(0, 1), QStringLiteral("from source"));
-        FlexGrid grid;
-        grid.setSource(&source);
-        grid.setRows(4);
-        grid.setCols(3);
-        QCOMPARE(cellText(grid, 0, 1), QStringLiteral("B"));
-        QCOMPARE(cellText(grid, 1, 1), QStringLiteral("from source"));
-        grid.setText(QStringLiteral("own"));
-        QCOMPARE(grid.Text(), QStringLiteral("own"));
-        QCOMPARE(grid.model()->index(0, 1).data().toString(), QStringLiteral("own"));
-        // Beyond the source's rows and columns cells are empty until given a text.
-        QCOMPARE(cellText(grid, 3, 2), QString());
-        grid.setText(QStringLiteral("corner"));
-        grid.setCellFontBold(true);
-        grid.setRows(3);
-        grid.setRows(4);
-        QCOMPARE(cellText(grid, 3, 2), QString());
-        QVERIFY(!grid.CellFontBold());
-        // A row outside the grid leaves the current cell where it was.
-        QTest::ignoreMessage(QtWarningMsg, "FlexGrid: row 4 outside 0..3");
-        grid.setRow(4);
-        QCOMPARE(grid.Row(), 3);
     }
 
 private:
