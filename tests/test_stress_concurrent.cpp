@@ -105,6 +105,10 @@ void StressConcurrent::twoCopiesSaveIntoOneArchive()
     startSaver(a, dir.path(), QStringLiteral("A"), 0);
     startSaver(b, dir.path(), QStringLiteral("B"), FirstOfB);
     QVERIFY(a.waitForStarted(10000) && b.waitForStarted(10000));
+    // Let both go at once, however long each took to start.
+    a.write("go\n");
+    b.write("go\n");
+    QVERIFY(a.waitForBytesWritten(5000) && b.waitForBytesWritten(5000));
 
     int listings = 0, rows = 0, torn = 0;
     while (a.state() != QProcess::NotRunning || b.state() != QProcess::NotRunning) {

@@ -41,6 +41,7 @@ struct Run {
     QByteArray output;
     QByteArray errors;
     bool finished = false; // ended by itself, not by the kill
+    bool crashed = false;  // died by itself before the kill, and not with success
     int exitCode = 0;
 };
 
@@ -59,6 +60,9 @@ Run runSaver(const QString &folder, int first, std::optional<int> lines, qint64 
         while (run.output.count('\n') < *lines && saver.waitForReadyRead(20000))
             run.output += saver.readAllStandardOutput();
         spin(micros);
+        saver.waitForFinished(0); // notices a saver that died meanwhile
+        if (saver.state() == QProcess::NotRunning)
+            run.crashed = saver.exitStatus() != QProcess::NormalExit || saver.exitCode() != 0;
         saver.kill();
     }
     saver.waitForFinished(20000);
@@ -144,6 +148,7 @@ void StressCrash::killRound(int kills, QRandomGenerator &random, Tally &tally)
         const Run run = runSaver(dir.path(), k * 1000, last ? std::nullopt : std::optional(lines), micros);
         const StressPlan::Report report = StressPlan::parse(run.output);
         QVERIFY2(report.failures.isEmpty(), qPrintable(report.failures.join(u'\n') + QString::fromUtf8(run.errors)));
+        QVERIFY2(!run.crashed, qPrintable(QStringLiteral("the saver died by itself: ") + QString::fromUtf8(run.errors)));
         if (last)
             QVERIFY2(run.finished && run.exitCode == 0, run.errors.constData());
 

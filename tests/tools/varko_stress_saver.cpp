@@ -4,7 +4,9 @@
 // at once, and then check the archive against what it reported.
 //
 // Usage: varko_stress_saver <folder> <name prefix> <first step> <steps> [pause]
-// pause: microseconds between two saves, as a user takes time between them.
+// pause: microseconds between two saves, as a user takes time between them;
+// with a pause, the saver first waits for a line on standard input, so two
+// savers can be let go at the same moment.
 
 #include "app/Module1.h"
 #include "archive/ArchiveStartup.h"
@@ -59,6 +61,11 @@ int main(int argc, char *argv[])
     const int first = std::atoi(argv[3]);
     const int steps = std::atoi(argv[4]);
     const int pause = argc == 6 ? std::atoi(argv[5]) : 0;
+    if (pause > 0) {
+        char go = 0;
+        if (::read(STDIN_FILENO, &go, 1) != 1)
+            return 3;
+    }
 
     const ArchiveStartup started = openArchiveAtStartup(folder);
     if (!started.ok) {
