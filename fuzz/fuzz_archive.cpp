@@ -9,11 +9,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 
 namespace {
-
-std::optional<QTemporaryDir> folder;
 
 // In memory where the machine has it: saves sync the file, and on a real disk
 // that would make each input cost milliseconds.
@@ -31,18 +28,20 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     // Lives until the process ends and is never destroyed: libFuzzer leaves
     // through exit(), when the platform plugin's statics may already be gone.
     new QGuiApplication(*argc, *argv);
-    folder.emplace(scratchParent() + QStringLiteral("/varko-fuzz-XXXXXX"));
-    if (!folder->isValid()) {
-        std::fprintf(stderr, "fuzz_archive: no scratch folder\n");
-        std::abort();
-    }
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    // A folder per input: libFuzzer may end the process without running
+    // destructors, and a folder kept for the whole run would stay behind.
+    const QTemporaryDir folder(scratchParent() + QStringLiteral("/varko-fuzz-XXXXXX"));
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "fuzz_archive: no scratch folder\n");
+        std::abort();
+    }
     const QStringList broken =
-        exerciseArchive(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), folder->path());
+        exerciseArchive(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), folder.path());
     if (broken.isEmpty())
         return 0;
     for (const QString &line : broken)
