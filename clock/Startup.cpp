@@ -12,7 +12,6 @@ int runVarko(int argc, char *argv[])
     QApplication app(argc, argv);
     // The per-user data folder (a fallback home of the archive) is named after it.
     QApplication::setApplicationName(QStringLiteral("Varko"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Varko"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.varko.chronometer"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/varko.svg")));
     Fonts::registerSubstitutes();
