@@ -3,6 +3,7 @@
 // Helpers shared by the archive tests: a temporary archive and records to fill it.
 #include "app/Module1.h"
 #include "archive/ArchiveFile.h"
+#include "archive/ArchiveStartup.h"
 #include "archive/GameRecord.h"
 #include "archive/SaveGame.h"
 
@@ -12,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+
+#include <sys/file.h>
 
 namespace ArchiveTest {
 
@@ -23,35 +26,24 @@ inline QByteArray namedRecord(const QString &name)
     return r.encode();
 }
 
-// The game Alpha: White 00:12:07, Black 00:09:41, total 00:21:48, limit 30,
-// 18 and 21 minutes left.
-inline GameRecord alpha()
+// The id record spelled out byte by byte, with `counter` in its counter field.
+inline QByteArray idBytes(const QByteArray &counter)
 {
-    GameRecord r;
-    r.RecordName = "Alpha";
-    r.WhitePlayer = "  Anna Rossi";
-    r.BlackPlayer = "Bruno";
-    r.WhiteHours = "00";
-    r.WhiteMinutes = "12";
-    r.WhiteSeconds = "07";
-    r.BlackHours = "00";
-    r.BlackMinutes = "09";
-    r.BlackSeconds = "41";
-    r.TotalHours = "00";
-    r.TotalMinutes = "21";
-    r.TotalSeconds = "48";
-    r.Limit = "30";
-    r.WhiteLeft = "18";
-    r.BlackLeft = "21";
-    return r;
+    return QByteArray("ID") + QByteArray(13, ' ') + QByteArray(78, '\0') + counter + QByteArray(6, '\0');
+}
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // An archive: its id record with `counter` in the counter field, then one
 // record per name.
 inline QByteArray archiveOf(const QStringList &names, const QByteArray &counter = "0  ")
 {
-    QByteArray bytes = GameRecord::idRecord(0);
-    bytes.replace(GameRecord::LimitOffset, GameRecord::NumberWidth, counter);
+    QByteArray bytes = idBytes(counter);
     for (const QString &name : names)
         bytes += namedRecord(name);
     return bytes;
@@ -62,6 +54,13 @@ inline GameSnapshot idleSnapshot()
 {
     const QString zero = QStringLiteral("00");
     return {"Frame1", "Frame2", zero, zero, zero, zero, zero, zero, zero, zero, zero, 30, zero, zero};
+}
+
+// Opens the archive as another running copy of the program does, with its own
+// open file description, and takes the lock; closing the file lets it go.
+inline bool lockAsOtherCopy(QFile &file)
+{
+    return file.open(QIODevice::ReadWrite) && ::flock(file.handle(), LOCK_EX | LOCK_NB) == 0;
 }
 
 // A fresh folder holding Varko.dat, with Module1 pointed at it and reset.
@@ -82,15 +81,14 @@ public:
         QFile f(path);
         return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
     }
-    QByteArray bytes() const
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray bytes() const { return fileBytes(path); }
     QByteArray record(int n) const { return bytes().mid(qsizetype(n - 1) * GameRecord::Size, GameRecord::Size); }
+    QByteArray counter() const { return bytes().mid(GameRecord::LimitOffset, GameRecord::NumberWidth); }
+    ArchiveStartup startUp() const { return openArchiveAtStartup(dir.path()); }
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Varko.dat"));
 };
 
 } // namespace ArchiveTest
+
