@@ -1,30 +1,26 @@
 #include "tests/tools/StressPlan.h"
 
+#include "archive/Archive.h"
 #include "archive/Cp1252.h"
 #include "archive/GameRecord.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 
 namespace StressPlan {
 
 namespace {
-
-constexpr int PoolSize = 7;
 
 QString twoDigits(int value)
 {
     return QString::number(value).rightJustified(2, u'0');
 }
 
-struct Clock {
-    QString hours, minutes, seconds;
-};
-
-Clock clockOf(int seconds)
+QByteArrayView recordAt(const QByteArray &archive, int n)
 {
-    return {twoDigits(seconds / 3600 % 100), twoDigits(seconds / 60 % 60), twoDigits(seconds % 60)};
+    return QByteArrayView(archive).sliced(qsizetype(n - 1) * GameRecord::Size, GameRecord::Size);
 }
 
 QByteArray nameField(QByteArrayView raw)
@@ -38,55 +34,32 @@ bool isNumberedName(const QByteArray &name)
     return numbered.match(QString::fromLatin1(name)).hasMatch();
 }
 
-// The bytes after the name: what the step alone decides.
-QByteArrayView payload(QByteArrayView raw)
-{
-    return raw.sliced(GameRecord::NameWidth);
-}
-
 } // namespace
 
-Kind kindOf(int step)
+QString nameFor(const QString &prefix, int step, const QString &previous)
 {
     switch (step % 5) {
     case 0:
     case 3:
-        return Kind::Named;
+        return prefix + u'-' + twoDigits(step / 5 % 7);
     case 1:
-        return Kind::Unnamed;
+        return {};
     default:
-        return Kind::Again;
+        return previous;
     }
-}
-
-QString poolName(const QString &prefix, int step)
-{
-    return prefix + u'-' + twoDigits(step / 5 % PoolSize);
 }
 
 GameSnapshot snapshotOf(int step)
 {
-    GameSnapshot s;
-    // A name outside plain ASCII goes through the code page on every save.
-    s.whitePlayer = QStringLiteral("Zoë %1").arg(step);
-    s.blackPlayer = QStringLiteral("Bruno %1").arg(step);
-    const Clock white = clockOf(step);
-    const Clock black = clockOf(step * 7 + 11);
-    const Clock total = clockOf(step * 13 + 5);
-    s.whiteHours = white.hours;
-    s.whiteMinutes = white.minutes;
-    s.whiteSeconds = white.seconds;
-    s.blackHours = black.hours;
-    s.blackMinutes = black.minutes;
-    s.blackSeconds = black.seconds;
-    s.totalHours = total.hours;
-    s.totalMinutes = total.minutes;
-    s.totalSeconds = total.seconds;
-    s.timeLimit = 1 + step % 999;
-    // Captions as the clock shows them: a blank before a number that is not negative.
-    s.whiteLeftCaption = QStringLiteral(" %1").arg(step % 181);
-    s.blackLeftCaption = step % 7 == 0 ? QStringLiteral("-3") : QStringLiteral(" %1").arg(step % 97);
-    return s;
+    const int w = step, b = step * 7 + 11, t = step * 13 + 5;
+    // A player outside plain ASCII goes through the code page on every save;
+    // captions as the clock shows them, a blank before a number not negative.
+    return {QStringLiteral("Zoë %1").arg(step), QStringLiteral("Bruno %1").arg(step),
+            twoDigits(w / 3600 % 100), twoDigits(w / 60 % 60), twoDigits(w % 60),
+            twoDigits(b / 3600 % 100), twoDigits(b / 60 % 60), twoDigits(b % 60),
+            twoDigits(t / 3600 % 100), twoDigits(t / 60 % 60), twoDigits(t % 60),
+            1 + step % 999, QStringLiteral(" %1").arg(step % 181),
+            step % 7 == 0 ? QStringLiteral("-3") : QStringLiteral(" %1").arg(step % 97)};
 }
 
 QByteArray recordOf(int step, const QString &name)
@@ -104,43 +77,28 @@ QByteArray recordOf(int step, const QString &name)
     return record;
 }
 
-QByteArray beginLine(int step, const QString &name)
+QByteArray line(char tag, int step, const QString &rest)
 {
-    return "B " + QByteArray::number(step) + ' ' + (name.isEmpty() ? QByteArray("-") : name.toUtf8()) + '\n';
-}
-
-QByteArray doneLine(int step, int record, const QString &name)
-{
-    return "D " + QByteArray::number(step) + ' ' + QByteArray::number(record) + ' ' + name.toUtf8() + '\n';
-}
-
-QByteArray failLine(int step, const QString &message)
-{
-    QString oneLine = message;
-    oneLine.replace(u'\n', u' ');
-    return "F " + QByteArray::number(step) + ' ' + oneLine.toUtf8() + '\n';
+    return tag + (' ' + QByteArray::number(step) + ' ' + QString(rest).replace(u'\n', u' ').toUtf8()) + '\n';
 }
 
 Report parse(const QByteArray &output)
 {
     Report report;
     QList<QByteArray> lines = output.split('\n');
-    lines.removeLast(); // empty after the last newline, or a line the kill cut off
-    for (const QByteArray &line : lines) {
-        const QList<QByteArray> words = line.split(' ');
+    lines.removeLast(); // empty after the last newline, or a line a kill cut off
+    for (const QByteArray &text : lines) {
+        const QList<QByteArray> words = text.split(' ');
         const int step = words.value(1).toInt();
+        report.pending.reset();
         if (words.first() == "B") {
-            const QString name = words.value(2) == "-" ? QString() : QString::fromUtf8(words.value(2));
-            report.pending = qMakePair(step, name);
+            report.pending = qMakePair(step, words.value(2) == "-" ? QString() : QString::fromUtf8(words.value(2)));
         } else if (words.first() == "D" && words.size() == 4) {
-            const QString name = QString::fromUtf8(words.at(3));
-            report.done.append({words.at(2).toInt(), recordOf(step, name)});
+            report.done.append({words.at(2).toInt(), recordOf(step, QString::fromUtf8(words.at(3)))});
             if (isNumberedName(words.at(3)))
-                report.numberedNames.append(name);
-            report.pending.reset();
+                report.numberedNames.append(QString::fromUtf8(words.at(3)));
         } else {
-            report.failures.append(QString::fromUtf8(line));
-            report.pending.reset();
+            report.failures.append(QString::fromUtf8(text));
         }
     }
     return report;
@@ -156,35 +114,33 @@ QStringList Ledger::check(const QByteArray &archive, const std::optional<QPair<i
 {
     QStringList problems;
     const int count = int(archive.size() / GameRecord::Size);
-    bool &pendingFound = m_pendingFound;
-    pendingFound = false;
+    m_pendingFound = false;
     // A cut-short save matches when all of its bytes are there: its own name
-    // (or, for a numbered game, some numbered name) and the step's payload.
+    // (or, for a numbered game, some numbered name) and the step's other fields.
     auto isPending = [&](QByteArrayView raw) {
-        if (!pending || pendingFound || payload(raw) != payload(recordOf(pending->first, QString())))
+        if (!pending || m_pendingFound ||
+            raw.sliced(GameRecord::NameWidth) != recordOf(pending->first, QString()).sliced(GameRecord::NameWidth))
             return false;
         const QByteArray name = nameField(raw);
         return pending->second.isEmpty() ? isNumberedName(name) : name == pending->second.toUtf8();
     };
     for (int r = 2; r <= count; ++r) {
-        const QByteArrayView raw = QByteArrayView(archive).sliced(qsizetype(r - 1) * GameRecord::Size, GameRecord::Size);
+        const QByteArrayView raw = recordAt(archive, r);
         const auto known = m_records.constFind(r);
-        if (known != m_records.cend() && raw == *known)
+        const bool isKnown = known != m_records.cend();
+        if (isKnown && raw == *known)
             continue;
-        const bool replacedInPlace = known != m_records.cend() && nameField(*known) == nameField(raw);
-        const bool appendedLast = known == m_records.cend() && r == count;
-        if ((replacedInPlace || appendedLast) && isPending(raw)) {
-            pendingFound = true;
+        // In place over a game of the same name, or appended as the last record.
+        if ((isKnown ? nameField(*known) == nameField(raw) : r == count) && isPending(raw)) {
+            m_pendingFound = true;
             m_records.insert(r, raw.toByteArray());
             continue;
         }
-        problems.append(known == m_records.cend()
-                            ? QStringLiteral("record %1 was written by no save: %2").arg(r).arg(QString::fromLatin1(raw.toByteArray().toHex()))
-                            : QStringLiteral("record %1 does not hold what was saved there").arg(r));
+        problems.append(QStringLiteral("record %1 %2").arg(r).arg(isKnown ? "does not hold what was saved there" : "was written by no save"));
     }
     for (auto it = m_records.cbegin(); it != m_records.cend(); ++it) {
         if (it.key() > count)
-            problems.append(QStringLiteral("record %1 was saved but is gone (archive of %2 records)").arg(it.key()).arg(count));
+            problems.append(QStringLiteral("record %1 was saved but is gone").arg(it.key()));
     }
     return problems + checkForm(archive);
 }
@@ -195,6 +151,17 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes, QIODevice::OpenMode mode)
+{
+    QFile file(path);
+    return file.open(mode) && file.write(bytes) == bytes.size();
+}
+
+QString userArchive()
+{
+    return archivePathIn(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
 QStringList checkForm(const QByteArray &archive)
 {
     QStringList problems;
@@ -202,13 +169,12 @@ QStringList checkForm(const QByteArray &archive)
     if (count == 0)
         return problems;
     const QByteArray idRecord = archive.first(GameRecord::Size);
-    const GameRecord id = GameRecord::decode(idRecord);
-    const std::optional<int> counter = readNumberField(id.Limit);
+    const std::optional<int> counter = readNumberField(GameRecord::decode(idRecord).Limit);
     if (!counter || *counter < 0 || *counter > 999 || idRecord != GameRecord::idRecord(*counter))
-        problems.append(QStringLiteral("the id record is damaged: %1").arg(QString::fromLatin1(idRecord.toHex())));
+        problems.append(QStringLiteral("the id record is damaged: ") + QString::fromLatin1(idRecord.toHex()));
     QSet<QByteArray> numbered;
     for (int r = 2; r <= count; ++r) {
-        const QByteArray name = nameField(QByteArrayView(archive).sliced(qsizetype(r - 1) * GameRecord::Size, GameRecord::Size));
+        const QByteArray name = nameField(recordAt(archive, r));
         if (isNumberedName(name) && numbered.contains(name))
             problems.append(QStringLiteral("the numbered name %1 was given twice").arg(QString::fromLatin1(name)));
         numbered.insert(name);

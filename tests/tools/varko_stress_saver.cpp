@@ -10,78 +10,51 @@
 
 #include "app/Module1.h"
 #include "archive/ArchiveStartup.h"
-#include "archive/SaveGame.h"
 #include "tests/tools/StressPlan.h"
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
 
-// Straight to the pipe, unbuffered: a line written is a line the parent gets,
-// even if this process is killed right after.
+// Straight to the pipe: a line written is a line the parent gets, even if
+// this process is killed right after.
 bool report(const QByteArray &line)
 {
-    qsizetype done = 0;
-    while (done < line.size()) {
-        const ssize_t n = ::write(STDOUT_FILENO, line.constData() + done, size_t(line.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
-QString nameFor(int step, const QString &prefix)
-{
-    switch (StressPlan::kindOf(step)) {
-    case StressPlan::Kind::Named:
-        return StressPlan::poolName(prefix, step);
-    case StressPlan::Kind::Unnamed:
-        return {};
-    case StressPlan::Kind::Again:
-        break;
-    }
-    return Module1.GameName; // empty on the first step of a run: a new numbered game
+    return std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) && std::fflush(stdout) == 0;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc != 5 && argc != 6) {
-        std::fprintf(stderr, "usage: %s <folder> <name prefix> <first step> <steps> [pause]\n", argv[0]);
+    if (argc != 5 && argc != 6)
         return 64;
-    }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString prefix = QString::fromLocal8Bit(argv[2]);
     const int first = std::atoi(argv[3]);
     const int steps = std::atoi(argv[4]);
     const int pause = argc == 6 ? std::atoi(argv[5]) : 0;
-    if (pause > 0) {
-        char go = 0;
-        if (::read(STDIN_FILENO, &go, 1) != 1)
-            return 3;
-    }
+    char go = 0;
+    if (pause > 0 && ::read(STDIN_FILENO, &go, 1) != 1)
+        return 3;
 
     const ArchiveStartup started = openArchiveAtStartup(folder);
     if (!started.ok) {
-        report(StressPlan::failLine(first, QStringLiteral("start-up: ") + started.message));
+        report(StressPlan::line('F', first, QStringLiteral("start-up: ") + started.message));
         return 2;
     }
     for (int step = first; step < first + steps; ++step) {
-        Module1.GameName = nameFor(step, prefix);
-        if (!report(StressPlan::beginLine(step, Module1.GameName)))
+        Module1.GameName = StressPlan::nameFor(prefix, step, Module1.GameName);
+        if (!report(StressPlan::line('B', step, Module1.GameName.isEmpty() ? QStringLiteral("-") : Module1.GameName)))
             return 3;
         const SaveResult saved = saveGame(StressPlan::snapshotOf(step));
         if (!saved.ok) {
-            report(StressPlan::failLine(step, saved.message));
+            report(StressPlan::line('F', step, saved.message));
             return 2;
         }
-        if (!report(StressPlan::doneLine(step, saved.record, Module1.GameName)))
+        if (!report(StressPlan::line('D', step, QString::number(saved.record) + u' ' + Module1.GameName)))
             return 3;
         if (pause > 0)
             ::usleep(useconds_t(pause));
