@@ -2,6 +2,7 @@
 
 // Helpers shared by the archive tests: a temporary archive and records to fill it.
 #include "app/Module1.h"
+#include "archive/Archive.h"
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiveStartup.h"
 #include "archive/GameRecord.h"
@@ -12,25 +13,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
+#include <optional>
 
 #include <sys/file.h>
 
 namespace ArchiveTest {
-
-inline QByteArray namedRecord(const QString &name)
-{
-    GameRecord r;
-    r.RecordName = name;
-    r.WhitePlayer = name + QStringLiteral(" player");
-    return r.encode();
-}
-
-// The id record spelled out byte by byte, with `counter` in its counter field.
-inline QByteArray idBytes(const QByteArray &counter)
-{
-    return QByteArray("ID") + QByteArray(13, ' ') + QByteArray(78, '\0') + counter + QByteArray(6, '\0');
-}
 
 // A file's bytes; empty when it cannot be read.
 inline QByteArray fileBytes(const QString &path)
@@ -39,13 +26,15 @@ inline QByteArray fileBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// An archive: its id record with `counter` in the counter field, then one
-// record per name.
+// The id record with `counter` in its counter field, then one record per name.
 inline QByteArray archiveOf(const QStringList &names, const QByteArray &counter = "0  ")
 {
-    QByteArray bytes = idBytes(counter);
-    for (const QString &name : names)
-        bytes += namedRecord(name);
+    QByteArray bytes = GameRecord::idRecord(0).replace(GameRecord::LimitOffset, counter.size(), counter);
+    GameRecord game;
+    for (const QString &name : names) {
+        game.RecordName = name;
+        bytes += game.encode();
+    }
     return bytes;
 }
 
@@ -74,7 +63,6 @@ public:
         Module1.ArchivePath = path;
         ArchiveFile::setLockWait({});
     }
-    ~Folder() { ArchiveFile::setLockWait({}); }
 
     bool write(const QByteArray &bytes) const
     {
@@ -82,7 +70,6 @@ public:
         return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
     }
     QByteArray bytes() const { return fileBytes(path); }
-    QByteArray record(int n) const { return bytes().mid(qsizetype(n - 1) * GameRecord::Size, GameRecord::Size); }
     QByteArray counter() const { return bytes().mid(GameRecord::LimitOffset, GameRecord::NumberWidth); }
     ArchiveStartup startUp() const { return openArchiveAtStartup(dir.path()); }
 
@@ -91,4 +78,3 @@ public:
 };
 
 } // namespace ArchiveTest
-
