@@ -13,6 +13,7 @@
 #include "tests/tools/StressPlan.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -20,10 +21,8 @@ namespace {
 
 constexpr int Size = GameRecord::Size;
 
-QByteArray game(int step, const QString &name)
-{
-    return StressPlan::recordOf(step, name);
-}
+// A saved game, as step `step` of the stress saver writes it.
+const auto game = StressPlan::recordOf;
 
 QByteArray idRecord(const QByteArray &counter)
 {
@@ -115,7 +114,6 @@ void StressBadArchive::badArchive()
     QCOMPARE(after.first(Size), GameRecord::idRecord(numbered.mid(5).toInt()));
     QCOMPARE(after.sliced(Size, at - Size), bytes.mid(Size, at - Size));
     QCOMPARE(after.sliced(at), game(99, numbered));
-    QVERIFY(StressPlan::checkForm(after).isEmpty());
 }
 
 // A folder where the archive should be: start-up puts the archive in the

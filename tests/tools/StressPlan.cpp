@@ -34,19 +34,33 @@ bool isNumberedName(const QByteArray &name)
     return numbered.match(QString::fromLatin1(name)).hasMatch();
 }
 
+// Problems of the archive's form alone: a sound id record, no numbered name twice.
+QStringList checkForm(const QByteArray &archive)
+{
+    QStringList problems;
+    const int count = int(archive.size() / GameRecord::Size);
+    if (count == 0)
+        return problems;
+    const QByteArray idRecord = archive.first(GameRecord::Size);
+    const std::optional<int> counter = readNumberField(GameRecord::decode(idRecord).Limit);
+    if (!counter || *counter < 0 || *counter > 999 || idRecord != GameRecord::idRecord(*counter))
+        problems.append(QStringLiteral("the id record is damaged: ") + QString::fromLatin1(idRecord.toHex()));
+    QSet<QByteArray> numbered;
+    for (int r = 2; r <= count; ++r) {
+        const QByteArray name = nameField(recordAt(archive, r));
+        if (isNumberedName(name) && numbered.contains(name))
+            problems.append(QStringLiteral("the numbered name %1 was given twice").arg(QString::fromLatin1(name)));
+        numbered.insert(name);
+    }
+    return problems;
+}
+
 } // namespace
 
 QString nameFor(const QString &prefix, int step, const QString &previous)
 {
-    switch (step % 5) {
-    case 0:
-    case 3:
-        return prefix + u'-' + twoDigits(step / 5 % 7);
-    case 1:
-        return {};
-    default:
-        return previous;
-    }
+    const int kind = step % 5; // 0, 3: a pool name; 1: none; 2, 4: the previous once more
+    return kind == 1 ? QString() : kind % 3 == 0 ? prefix + u'-' + twoDigits(step / 5 % 7) : previous;
 }
 
 GameSnapshot snapshotOf(int step)
@@ -118,11 +132,10 @@ QStringList Ledger::check(const QByteArray &archive, const std::optional<QPair<i
     // A cut-short save matches when all of its bytes are there: its own name
     // (or, for a numbered game, some numbered name) and the step's other fields.
     auto isPending = [&](QByteArrayView raw) {
-        if (!pending || m_pendingFound ||
-            raw.sliced(GameRecord::NameWidth) != recordOf(pending->first, QString()).sliced(GameRecord::NameWidth))
-            return false;
         const QByteArray name = nameField(raw);
-        return pending->second.isEmpty() ? isNumberedName(name) : name == pending->second.toUtf8();
+        const bool named = pending && !pending->second.isEmpty();
+        return pending && !m_pendingFound && (named || isNumberedName(name)) &&
+               raw == recordOf(pending->first, named ? pending->second : QString::fromLatin1(name));
     };
     for (int r = 2; r <= count; ++r) {
         const QByteArrayView raw = recordAt(archive, r);
@@ -138,10 +151,8 @@ QStringList Ledger::check(const QByteArray &archive, const std::optional<QPair<i
         }
         problems.append(QStringLiteral("record %1 %2").arg(r).arg(isKnown ? "does not hold what was saved there" : "was written by no save"));
     }
-    for (auto it = m_records.cbegin(); it != m_records.cend(); ++it) {
-        if (it.key() > count)
-            problems.append(QStringLiteral("record %1 was saved but is gone").arg(it.key()));
-    }
+    if (!m_records.isEmpty() && m_records.lastKey() > count)
+        problems.append(QStringLiteral("record %1 was saved but is gone").arg(m_records.lastKey()));
     return problems + checkForm(archive);
 }
 
@@ -160,26 +171,6 @@ bool writeFile(const QString &path, const QByteArray &bytes, QIODevice::OpenMode
 QString userArchive()
 {
     return archivePathIn(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-}
-
-QStringList checkForm(const QByteArray &archive)
-{
-    QStringList problems;
-    const int count = int(archive.size() / GameRecord::Size);
-    if (count == 0)
-        return problems;
-    const QByteArray idRecord = archive.first(GameRecord::Size);
-    const std::optional<int> counter = readNumberField(GameRecord::decode(idRecord).Limit);
-    if (!counter || *counter < 0 || *counter > 999 || idRecord != GameRecord::idRecord(*counter))
-        problems.append(QStringLiteral("the id record is damaged: ") + QString::fromLatin1(idRecord.toHex()));
-    QSet<QByteArray> numbered;
-    for (int r = 2; r <= count; ++r) {
-        const QByteArray name = nameField(recordAt(archive, r));
-        if (isNumberedName(name) && numbered.contains(name))
-            problems.append(QStringLiteral("the numbered name %1 was given twice").arg(QString::fromLatin1(name)));
-        numbered.insert(name);
-    }
-    return problems;
 }
 
 } // namespace StressPlan

@@ -60,7 +60,5 @@ QByteArray fileBytes(const QString &path);
 bool writeFile(const QString &path, const QByteArray &bytes, QIODevice::OpenMode mode = QIODevice::WriteOnly);
 // Where start-up puts the archive when the program folder cannot take it.
 QString userArchive();
-// Problems of the archive's form alone: a sound id record, no numbered name twice.
-QStringList checkForm(const QByteArray &archive);
 
 } // namespace StressPlan
