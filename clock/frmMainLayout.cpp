@@ -116,32 +116,35 @@ void frmMain::buildToolbar()
     // Icon above caption in 540 twips: no room for the style's own padding.
     Toolbar1->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; }"
                                            "QToolButton { padding: 0px 3px; margin: 0px; }"));
-    Toolbar1->addButton(QStringLiteral("Start"), QStringLiteral("Start"), QStringLiteral("Start the Game"),
-                        ImageList1.picture(6));
-    Toolbar1->addButton(QStringLiteral("Save"), QStringLiteral("Save"), QString(), ImageList1.picture(2));
-    Toolbar1->addButton(QStringLiteral("Open"), QStringLiteral("Open"), QString(), ImageList1.picture(11));
-    Toolbar1->addButton(QStringLiteral("Stop"), QStringLiteral("Stop"), QStringLiteral("Erase current Game"),
-                        ImageList1.picture(7));
-    Toolbar1->addButton(QStringLiteral("Exit"), QStringLiteral("Exit"), QStringLiteral("Leave program"),
-                        ImageList1.picture(8));
-    Toolbar1->addSeparatorEntry();
-    Toolbar1->addButton(QStringLiteral("TimeSet"), QStringLiteral("Options"), QStringLiteral("Set Limit Time"),
-                        ImageList1.picture(9));
-    Toolbar1->addButton(QStringLiteral("Pause"), QStringLiteral("Pause"), QStringLiteral("Pause Game"),
-                        ImageList1.picture(5));
-    Toolbar1->addSeparatorEntry();
-    Toolbar1->addButton(QStringLiteral("Info"), QStringLiteral("Info"), QString(), ImageList1.picture(1));
-    Toolbar1->addButton(QStringLiteral("About"), QStringLiteral("About"), QString(), ImageList1.picture(10));
+    // Key, caption, tooltip, picture of ImageList1; no key: a separator.
+    const struct {
+        const char *key, *caption, *toolTip;
+        int picture;
+    } entries[] = {
+        {"Start", "Start", "Start the Game", 6},     {"Save", "Save", "", 2},
+        {"Open", "Open", "", 11},                   {"Stop", "Stop", "Erase current Game", 7},
+        {"Exit", "Exit", "Leave program", 8},       {nullptr, nullptr, nullptr, 0},
+        {"TimeSet", "Options", "Set Limit Time", 9}, {"Pause", "Pause", "Pause Game", 5},
+        {nullptr, nullptr, nullptr, 0},             {"Info", "Info", "", 1},
+        {"About", "About", "", 10},
+    };
+    for (const auto &e : entries) {
+        if (!e.key) {
+            Toolbar1->addSeparatorEntry();
+            continue;
+        }
+        Toolbar1->addButton(QString::fromLatin1(e.key), QString::fromLatin1(e.caption),
+                            QString::fromLatin1(e.toolTip), ImageList1.picture(e.picture));
+    }
 }
 
 void frmMain::buildStatusBar()
 {
-    IL1 = ImageList({
-        QStringLiteral(":/status/clock_1.svg"), QStringLiteral(":/status/clock_2.svg"),
-        QStringLiteral(":/status/clock_3.svg"), QStringLiteral(":/status/clock_4.svg"),
-        QStringLiteral(":/status/clock_5.svg"), QStringLiteral(":/status/clock_6.svg"),
-        QStringLiteral(":/status/clock_7.svg"), QStringLiteral(":/status/clock_8.svg"),
-    });
+    // The clock hand at 45, 90, ... 360 degrees.
+    QStringList hands;
+    for (int step = 1; step <= 8; ++step)
+        hands << QStringLiteral(":/status/clock_%1.svg").arg(step);
+    IL1 = ImageList(hands);
     STB1 = named(new StatusBarControl(this), QStringLiteral("STB1"));
     STB1->setGeometry(Twips::rect(0, 4500, 10545, 375));
     STB1->setFont(Fonts::comic(8.25));
