@@ -29,7 +29,12 @@ void frmMain::Gestione_Start()
     showWhiteTurn();
     Timer3->setInterval(TickInterval);
     Timer4->setInterval(500);
+    // Each clock's first second is a whole one, whatever ran before, and a
+    // pause given without a game ends here.
+    for (VTimer *t : {Timer1, Timer2, Timer3})
+        t->forgetCarry();
     bRunning = true;
+    bPaused = false;
     lblLimitWhite->setText(ClockText::NumberText(LimitGame));
     lblLimitBlack->setText(ClockText::NumberText(LimitGame));
 }

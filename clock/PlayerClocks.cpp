@@ -8,6 +8,7 @@
 #include "ui/VTimer.h"
 
 #include <QLabel>
+#include <algorithm>
 
 // The items one clock works on; White and Black differ only in these.
 struct frmMain::PlayerItems {
@@ -65,10 +66,10 @@ void frmMain::tickPlayer(const PlayerItems &p)
     } else {
         p.lMinuti->setText(ClockText::TwoDigit(p.minuti));
     }
-    --p.limit;
+    // Never below zero: a restored game may come with no minutes left.
+    p.limit = std::max(p.limit - 1, 0);
     p.lblLimit->setText(ClockText::NumberText(p.limit));
-    // At or below zero: a restored game may come with no minutes left.
-    if (p.limit <= 0)
+    if (p.limit == 0)
         overTime(p.overTimeMessage);
 }
 
@@ -76,6 +77,8 @@ void frmMain::overTime(const QString &message)
 {
     // Everything stops before the message: ticks keep coming while a message
     // box is open, and no clock may count on behind it.
+    // The total's tick due at this same moment counts before it stops.
+    Timer3->deliverDue();
     stopAllTimers();
     bRunning = false;
     MsgBox::show(this, message);

@@ -4,6 +4,7 @@
 #include "app/Module1.h"
 #include "archive/RestoreGame.h"
 #include "archive/SaveGame.h"
+#include "archive/GameRecord.h"
 #include "archive/frmGame.h"
 #include "clock/ClockText.h"
 #include "ui/ImageControl.h"
@@ -15,6 +16,15 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <algorithm>
+
+namespace {
+// A record saved with minutes below zero shows none left, never a negative number.
+QString leftText(const RestoredNumber &left)
+{
+    return left.number < 0 ? ClockText::NumberText(0) : left.text;
+}
+} // namespace
 
 void frmMain::Esegue_Salvataggio()
 {
@@ -65,18 +75,21 @@ bool frmMain::Carica_Game()
     }
     const RestoredGame &g = restored.game;
     bRunning = true;
+    bPaused = false;
+    // A later Save replaces the record this game came from.
+    Module1.GameName = trimBlanks(Module1.SelectedGame).toString();
     Module1.TimeLimit = g.limit.number;
     LimitGame = g.limit.number;
-    LimitWhite = g.whiteLeft.number;
-    LimitBlack = g.blackLeft.number;
+    LimitWhite = std::max(g.whiteLeft.number, 0);
+    LimitBlack = std::max(g.blackLeft.number, 0);
     Frame1->setTitle(g.whitePlayer);
     Frame2->setTitle(g.blackPlayer);
     // White to move: only White's clock runs.
     showWhiteTurn();
     Timer3->setInterval(TickInterval);
     Timer4->setInterval(500);
-    lblLimitWhite->setText(g.whiteLeft.text);
-    lblLimitBlack->setText(g.blackLeft.text);
+    lblLimitWhite->setText(leftText(g.whiteLeft));
+    lblLimitBlack->setText(leftText(g.blackLeft));
 
     const struct {
         int &counter;

@@ -87,7 +87,8 @@ void frmMain::keyPressEvent(QKeyEvent *event)
         return;
     }
     const QString text = event->text();
-    if (text.size() == 1)
+    // A held key acts once: auto-repeat would hand the turn back and forth.
+    if (text.size() == 1 && !event->isAutoRepeat())
         Form_KeyPress(text.at(0).unicode());
     QWidget::keyPressEvent(event);
 }

@@ -1,6 +1,8 @@
 #include "tests/common/MainWindowFixture.h"
 #include "ui/StatusBarControl.h"
 
+#include <QKeyEvent>
+
 // Playing games through the real window: start, hand-over, pause, stop,
 // the total clock and the lamp and status animation.
 class TestGame : public QObject {
@@ -110,8 +112,37 @@ private slots:
         f.key(' ');
         QVERIFY(f.whiteToMove());
         QCOMPARE(f.status(), QStringLiteral("Black player spend  0 Minutes for this move."));
-        f.play(3000);
+        f.play(2700);
         QCOMPARE(f.whiteClock(), QStringLiteral("00:00:00"));
+        // The timer left running keeps no phase: the game's first second is whole.
+        f.start();
+        TestSupport::clock().advanceInSteps(999, 1);
+        QCOMPARE(f.whiteClock() + f.totalClock(), QStringLiteral("00:00:0000:00:00"));
+        TestSupport::clock().advanceMs(1);
+        QCOMPARE(f.whiteClock() + f.totalClock(), QStringLiteral("00:00:0100:00:01"));
+    }
+
+    // One press, one action: a held key's auto-repeated presses do nothing.
+    void heldKeyActsOnce()
+    {
+        MainWindowFixture f;
+        f.start();
+        const auto hold = [&f](Qt::Key key, const QString &text) {
+            for (bool repeated : {false, true, true, true}) {
+                QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, repeated);
+                QApplication::sendEvent(f.window.get(), &press);
+            }
+        };
+        hold(Qt::Key_Space, QStringLiteral(" "));
+        QVERIFY(f.blackToMove());
+        hold(Qt::Key_Space, QStringLiteral(" "));
+        QVERIFY(f.whiteToMove());
+        hold(Qt::Key_P, QStringLiteral("p"));
+        QVERIFY(f.w().bPaused);
+        hold(Qt::Key_P, QStringLiteral("p"));
+        QVERIFY(!f.w().bPaused);
+        hold(Qt::Key_S, QStringLiteral("s"));
+        QCOMPARE(TestSupport::boxes().shown.size(), 1);
     }
 
     void otherKeysDoNothing()
@@ -165,17 +196,29 @@ private slots:
         QCOMPARE(f.status(), QString());
     }
 
+    void pauseWithoutAGameThenStartRunsOnlyWhitesClock_data()
+    {
+        QTest::addColumn<int>("presses");
+        QTest::newRow("paused") << 1;
+        QTest::newRow("paused and resumed") << 2; // resumes "2": Black's timer, idle
+    }
     void pauseWithoutAGameThenStartRunsOnlyWhitesClock()
     {
+        QFETCH(int, presses);
         MainWindowFixture f;
-        f.key('p');
-        f.key('p');
-        QCOMPARE(f.w().Timer2->Interval(), 1000); // resumes "2": Black's timer, idle
+        for (int i = 0; i < presses; ++i)
+            f.key('p');
         f.start();
         QVERIFY(f.whiteToMove());
         f.play(5000);
         QCOMPARE(f.whiteClock(), QStringLiteral("00:00:05"));
         QCOMPARE(f.blackClock(), QStringLiteral("00:00:00"));
+        // The start ended any pause: the keys work, and p pauses Black's turn.
+        f.key(' ');
+        f.key('p');
+        QCOMPARE(f.w().PausedTurn, QStringLiteral("2"));
+        f.key('p');
+        QVERIFY(f.blackToMove());
     }
 
     void stopAnsweredNoChangesNothing()

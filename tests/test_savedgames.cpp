@@ -110,6 +110,7 @@ private slots:
         appendGame(alpha());
         f.key(' ');
         f.key(' '); // Black to move before the game is opened
+        f.key('p'); // and a pause, which the opening ends
         f.w().STB1->setPanelText(3, QString());
         answerBrowser(1);
         f.clickToolbar(QStringLiteral("Open"));
@@ -191,18 +192,53 @@ private slots:
         QCOMPARE(f.status(), QString());
     }
 
-    void restoredGameSavedWithoutANameBecomesANewGame()
+    // Save after Open replaces the opened game's record, whatever game the
+    // settings dialog named last.
+    void savingAReopenedGameReplacesItsRecord()
     {
         MainWindowFixture f;
         appendGame(alpha());
+        f.start({QStringLiteral("Carl"), QStringLiteral("Dora"), QStringLiteral("30"), QStringLiteral("Beta")});
+        f.clickToolbar(QStringLiteral("Save"));
+        const QByteArray beta = record(3).encode();
+        TestSupport::boxes().answers = {MsgBox::Answer::Yes};
+        f.key('s');
         answerBrowser(1);
         f.clickToolbar(QStringLiteral("Open"));
         f.play(3000);
         f.clickToolbar(QStringLiteral("Save"));
-        QCOMPARE(f.status(), QStringLiteral("Save Game as Varko1"));
-        QCOMPARE(record(2).encode(), alpha().encode());
-        QCOMPARE(record(3).WhiteSeconds, QStringLiteral("10"));
-        QCOMPARE(record(3).WhiteLeft, QStringLiteral("18 "));
+        QCOMPARE(f.status(), QStringLiteral("Save Game as Alpha"));
+        QCOMPARE(archiveBytes().size(), 3 * GameRecord::Size);
+        QCOMPARE(record(2).WhiteSeconds, QStringLiteral("10"));
+        QCOMPARE(record(2).WhiteLeft, QStringLiteral("18 "));
+        QCOMPARE(record(3).encode(), beta);
+    }
+
+    // A restored player with no minutes left is over time at his clock's next
+    // full minute, never showing minutes below zero.
+    void restoredPlayerWithoutMinutesEndsAtHisNextMinute_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::newRow("none left") << "00 ";
+        QTest::newRow("saved below zero") << "-2 ";
+    }
+    void restoredPlayerWithoutMinutesEndsAtHisNextMinute()
+    {
+        QFETCH(QString, left);
+        MainWindowFixture f;
+        GameRecord g = alpha();
+        g.WhiteLeft = left;
+        appendGame(g);
+        answerBrowser(1);
+        f.clickToolbar(QStringLiteral("Open"));
+        QLabel *label = f.w().lblLimitWhite;
+        QVERIFY(!label->text().contains(u'-'));
+        f.play(52000); // White's clock from 00:12:07 to 00:12:59
+        QVERIFY(TestSupport::boxes().shown.isEmpty());
+        f.play(1000);
+        QCOMPARE(TestSupport::boxes().shown.size(), 1);
+        QCOMPARE(TestSupport::boxes().shown.at(0).prompt, QStringLiteral("Player One is over time now!"));
+        QCOMPARE(label->text(), QStringLiteral(" 0"));
     }
 };
 
