@@ -135,6 +135,7 @@ void frmMain::buildToolbar()
         }
         Toolbar1->addButton(QString::fromLatin1(e.key), QString::fromLatin1(e.caption),
                             QString::fromLatin1(e.toolTip), ImageList1.picture(e.picture));
+        Toolbar1->buttonWidget(Toolbar1->count())->setFixedSize(Twips::size(645, 540));
     }
 }
 

@@ -8,6 +8,18 @@
 // Start-up of the main window and the two player clocks.
 class TestMainWindow : public QObject {
     Q_OBJECT
+
+    // Whether the widget paints any coloured pixel (a bar's chunk; its groove is grey).
+    static bool drawsColour(QWidget *widget)
+    {
+        const QImage image = widget->grab().toImage();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).saturation() > 60)
+                    return true;
+        return false;
+    }
+
 private slots:
     void startsIdle()
     {
@@ -24,7 +36,9 @@ private slots:
         QCOMPARE(w.Frame2->title(), QStringLiteral("Frame2"));
         QCOMPARE(w.Frame3->title(), QStringLiteral("...from begin Time"));
         QCOMPARE(w.pg2->Value(), 0.f);
-        QCOMPARE(w.pg3->Value(), 0.f);
+        QVERIFY(!drawsColour(w.pg2)); // an empty bar draws no sliver of its chunk
+        w.show();
+        QCOMPARE(w.STB1->findChild<QWidget *>(QStringLiteral("STB1_Panel3"))->width(), 490);
         for (ImageControl *i : {w.IWPress, w.IWUnpress, w.IBPress, w.iBUnPress, w.FaroSX, w.FaroAC, w.FaroDX, w.FaroSp})
             QVERIFY2(i->isHidden(), qPrintable(i->objectName()));
         QCOMPARE(f.intervals(), QList<int>({0, 0, 0, 0}));
@@ -65,7 +79,12 @@ private slots:
             QCOMPARE(t->Key(i), keys.at(i - 1));
             QCOMPARE(t->isSeparator(i), keys.at(i - 1).isEmpty());
             QVERIFY(t->Enabled(i));
+            if (!t->isSeparator(i))
+                QCOMPARE(t->buttonWidget(i)->size(), QSize(43, 36));
         }
+        // A button without a tooltip keeps none once the toolbar is locked.
+        f.start();
+        QCOMPARE(t->buttonWidget(3)->toolTip(), QString());
         QCOMPARE(t->action(7)->text(), QStringLiteral("Options"));
         QCOMPARE(t->action(1)->toolTip(), QStringLiteral("Start the Game"));
         QCOMPARE(t->action(4)->toolTip(), QStringLiteral("Erase current Game"));
@@ -137,6 +156,7 @@ private slots:
         QCOMPARE(w.lblLimitWhite->text(), QStringLiteral(" 29"));
         QCOMPARE(w.pg2->Value(), 30.f);
         QCOMPARE(w.pg2->Max(), 30.f);
+        QVERIFY(drawsColour(w.pg2));
         f.play(1000);
         QCOMPARE(w.pg2->Value(), 29.f);
         QCOMPARE(w.lblLimitBlack->text(), QStringLiteral(" 30"));

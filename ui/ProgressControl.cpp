@@ -1,5 +1,8 @@
 #include "ui/ProgressControl.h"
 
+#include <QStyleOptionProgressBar>
+#include <QStylePainter>
+
 #include <cmath>
 
 ProgressControl::ProgressControl(QWidget *parent) : QProgressBar(parent)
@@ -34,4 +37,18 @@ void ProgressControl::apply()
     const int hi = std::max(lo + 1, int(std::lround(m_max)));
     setRange(lo, hi);
     QProgressBar::setValue(std::clamp(int(std::lround(m_value)), lo, hi));
+}
+
+void ProgressControl::paintEvent(QPaintEvent *event)
+{
+    if (QProgressBar::value() > minimum()) {
+        QProgressBar::paintEvent(event);
+        return;
+    }
+    // The style draws a one-pixel sliver even at the minimum; an empty bar
+    // shows its groove alone.
+    QStylePainter painter(this);
+    QStyleOptionProgressBar option;
+    initStyleOption(&option);
+    painter.drawControl(QStyle::CE_ProgressBarGroove, option);
 }

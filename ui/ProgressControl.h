@@ -15,6 +15,9 @@ public:
     void setMax(float v);
     void setValue(float v);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void apply();
 

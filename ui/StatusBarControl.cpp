@@ -48,7 +48,8 @@ StatusBarControl::StatusBarControl(QWidget *parent)
     row->setSpacing(2);
     row->addWidget(m_date);
     row->addWidget(m_time);
-    row->addWidget(m_panel3, 1);
+    row->addWidget(m_panel3);
+    row->addStretch(1);
 
     m_refresh->setInterval(1000);
     connect(m_refresh, &QTimer::timeout, this, &StatusBarControl::refreshClock);
@@ -60,7 +61,7 @@ void StatusBarControl::setPanelWidths(int date, int time, int text)
 {
     m_date->setFixedWidth(date);
     m_time->setFixedWidth(time);
-    m_panel3->setMinimumWidth(text);
+    m_panel3->setFixedWidth(text);
 }
 
 void StatusBarControl::refreshClock()

@@ -27,8 +27,12 @@ void ToolbarControl::addButton(const QString &key, const QString &caption, const
     if (QWidget *w = widgetForAction(act)) {
         w->setFocusPolicy(Qt::NoFocus);
         w->setObjectName(QStringLiteral("Toolbar1_button_") + key);
-        if (toolTip.isEmpty())
+        // The button takes the action's tooltip again whenever the action
+        // changes (enabled, disabled), so it is cleared after every change.
+        if (toolTip.isEmpty()) {
             w->setToolTip(QString());
+            connect(act, &QAction::changed, w, [w] { w->setToolTip(QString()); });
+        }
     }
     m_entries.push_back(Entry{key, act, false});
 }
