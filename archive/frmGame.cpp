@@ -141,5 +141,15 @@ void frmGame::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // Enter presses the focused button, as Space does; neither button is a
+    // default button, so Enter elsewhere does nothing.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget())) {
+            event->accept();
+            button->click();
+            return;
+        }
+    }
     QDialog::keyPressEvent(event);
 }

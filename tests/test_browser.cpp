@@ -135,6 +135,9 @@ private slots:
         QTest::newRow("close box") << beta << "close" << nothing << true;
         QTest::newRow("Escape") << beta << "Escape" << nothing << false;
         QTest::newRow("Enter") << beta << "Enter" << nothing << false;
+        // Enter presses the focused button, as Space does.
+        QTest::newRow("Enter on Open Game") << beta << "cmdOpen Enter" << Beta << true;
+        QTest::newRow("Enter on Exit") << beta << "cmdExit Enter" << nothing << true;
     }
     void choosing()
     {
@@ -152,6 +155,11 @@ private slots:
         gesture(grid);
         if (leave == "close")
             browser.close();
+        else if (leave.endsWith(" Enter")) {
+            QPushButton *focused = button(browser, leave.section(u' ', 0, 0));
+            focused->setFocus();
+            QTest::keyClick(focused, Qt::Key_Return);
+        }
         else if (leave.startsWith("cmd"))
             QTest::mouseClick(button(browser, leave), Qt::LeftButton);
         else

@@ -44,9 +44,15 @@ private slots:
             QVERIFY(bar->maximum() > 0);
             bar->setValue(bar->maximum());
         }
-        viewer->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!Help::openViewer());
+        // Escape and Ctrl+W close the viewer when it has the keyboard.
+        for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            Help::showContents(QStringLiteral(VARKO_HELP_SOURCE), &main);
+            Help::openViewer()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(Help::openViewer()));
+            QTest::keySequence(Help::openViewer()->browser(), keys);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!Help::openViewer());
+        }
     }
 };
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -23,6 +24,10 @@ HelpViewer::HelpViewer(QWidget *mainWindow)
     // running once the main window is closed.
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
+    // The keyboard stays with the clock: the space bar keeps handing over.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
     m_browser->setOpenExternalLinks(true);
@@ -108,7 +113,6 @@ public:
         m_viewer->showContents(helpFilePath);
         m_viewer->show();
         m_viewer->raise();
-        m_viewer->activateWindow();
     }
     HelpViewer *viewer() const { return m_viewer; }
 
