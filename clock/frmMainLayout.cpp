@@ -115,7 +115,7 @@ void frmMain::buildToolbar()
     Toolbar1->setFont(small);
     // Icon above caption in 540 twips: no room for the style's own padding.
     Toolbar1->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; }"
-                                           "QToolButton { padding: 0px 3px; margin: 0px; }"));
+                                           "QToolButton { padding: 0px; margin: 0px; }"));
     // Key, caption, tooltip, picture of ImageList1; no key: a separator.
     const struct {
         const char *key, *caption, *toolTip;
@@ -135,7 +135,9 @@ void frmMain::buildToolbar()
         }
         Toolbar1->addButton(QString::fromLatin1(e.key), QString::fromLatin1(e.caption),
                             QString::fromLatin1(e.toolTip), ImageList1.picture(e.picture));
-        Toolbar1->buttonWidget(Toolbar1->count())->setFixedSize(Twips::size(645, 540));
+        QWidget *button = Toolbar1->buttonWidget(Toolbar1->count());
+        button->setFixedSize(Twips::size(645, 540));
+        button->setFont(small); // the style sheet would give it the window's font
     }
 }
 
