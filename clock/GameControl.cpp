@@ -92,4 +92,7 @@ void frmMain::Gestione_Stop()
     LimitGame = Module1.TimeLimit;
     LimitWhite = LimitGame;
     LimitBlack = LimitGame;
+    // The stopped game keeps its saved record: a later save of the zeroed
+    // clocks takes a name of its own instead of overwriting it.
+    Module1.GameName.clear();
 }

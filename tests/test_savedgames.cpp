@@ -201,7 +201,7 @@ private slots:
         f.start({QStringLiteral("Carl"), QStringLiteral("Dora"), QStringLiteral("30"), QStringLiteral("Beta")});
         f.clickToolbar(QStringLiteral("Save"));
         const QByteArray beta = record(3).encode();
-        TestSupport::boxes().answers = {MsgBox::Answer::Yes};
+        TestSupport::boxes().answers = {MsgBox::Answer::Yes, MsgBox::Answer::Yes};
         f.key('s');
         answerBrowser(1);
         f.clickToolbar(QStringLiteral("Open"));
@@ -212,6 +212,12 @@ private slots:
         QCOMPARE(record(2).WhiteSeconds, QStringLiteral("10"));
         QCOMPARE(record(2).WhiteLeft, QStringLiteral("18 "));
         QCOMPARE(record(3).encode(), beta);
+        // Once stopped, the game's record is safe from a save of the zeroed clocks.
+        const QByteArray alphaSaved = record(2).encode();
+        f.key('s');
+        f.clickToolbar(QStringLiteral("Save"));
+        QCOMPARE(record(2).encode(), alphaSaved);
+        QCOMPARE(f.status(), QStringLiteral("Save Game as Varko1"));
     }
 
     // A restored player with no minutes left is over time at his clock's next
