@@ -57,13 +57,11 @@ ArchiveResult Crea_Record_suFile()
         return {};
     }
     ArchiveEdit edit(*file);
-    IoResult written = edit.writeRecord(1, GameRecord::idRecord(0));
-    if (written.ok)
-        written = edit.sync();
-    if (written.ok)
+    edit.writeRecord(1, GameRecord::idRecord(0));
+    const ArchiveEdit::Outcome outcome = edit.commit();
+    if (outcome.written.ok)
         return {};
-    edit.rollback();
-    return {false, file->failure(QCoreApplication::translate("Archive", "written"), written)};
+    return {false, file->failure(QCoreApplication::translate("Archive", "written"), outcome.written)};
 }
 
 FindResult FindGame(const QString &name)

@@ -2,51 +2,66 @@
 
 #include "archive/ArchiveFile.h"
 #include "archive/GameRecord.h"
+#include "archive/Journal.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
-ArchiveEdit::ArchiveEdit(ArchiveFile &file) : m_file(file), m_originalLength(file.length()) {}
+namespace {
 
-IoResult ArchiveEdit::writeRecord(int n, QByteArrayView record)
+qint64 offsetOf(int n)
+{
+    return qint64(n - 1) * GameRecord::Size;
+}
+
+} // namespace
+
+void ArchiveEdit::writeRecord(int n, QByteArray record)
 {
     Q_ASSERT(record.size() == GameRecord::Size);
-    if (n < 1 || n > m_file.count() + 1)
-        return IoResult::failure(QCoreApplication::translate("Archive", "record %1 lies beyond the end").arg(n));
-    const qint64 offset = qint64(n - 1) * GameRecord::Size;
-    Kept kept{offset, {}};
-    const IoResult read = m_file.readBytes(offset, GameRecord::Size, &kept.bytes);
-    if (!read.ok)
-        return read;
-    m_kept.append(std::move(kept));
-    m_mayHaveGrown = m_mayHaveGrown || offset + GameRecord::Size > m_originalLength;
-    return m_file.writeBytes(offset, record);
+    m_records.append({n, std::move(record)});
 }
 
-IoResult ArchiveEdit::sync()
+ArchiveEdit::Outcome ArchiveEdit::commit()
 {
-    return m_file.sync();
-}
-
-IoResult ArchiveEdit::rollback()
-{
-    IoResult outcome = IoResult::success();
-    // Latest first, so a record written twice ends with its oldest bytes.
-    for (auto it = m_kept.crbegin(); it != m_kept.crend(); ++it) {
-        const IoResult put = m_file.writeBytes(it->offset, it->bytes);
-        if (!put.ok && outcome.ok)
-            outcome = put;
+    Journal journal(m_file.length());
+    int count = m_file.count();
+    for (const auto &[n, record] : std::as_const(m_records)) {
+        if (n < 1 || n > count + 1)
+            return {IoResult::failure(QCoreApplication::translate("Archive", "record %1 lies beyond the end").arg(n)),
+                    IoResult::success()};
+        count = std::max(count, n);
+        // Whole blocks: a write cut off by a power cut can garble the rest of
+        // its sector too, the bytes of a neighbouring record included.
+        const qint64 begin = offsetOf(n) / Journal::BlockSize * Journal::BlockSize;
+        const qint64 end = (offsetOf(n) + GameRecord::Size + Journal::BlockSize - 1) / Journal::BlockSize * Journal::BlockSize;
+        const IoResult kept = journal.keep(m_file, begin, end - begin);
+        if (!kept.ok)
+            return {kept, IoResult::success()};
     }
-    // Even a failed append may have made the file longer: cut back to the old
-    // length, the one truncation the archive ever sees.
-    if (m_mayHaveGrown) {
-        const IoResult cut = m_file.truncate(m_originalLength);
-        if (!cut.ok && outcome.ok)
-            outcome = cut;
+    const IoResult journaled = journal.write(m_file.path());
+    if (!journaled.ok) {
+        // The archive is untouched; a journal left behind only repeats what it holds.
+        Journal::remove(m_file.path());
+        return {journaled, IoResult::success()};
+    }
+    const IoResult written = writeAll();
+    if (written.ok)
+        return {written, IoResult::success()};
+    const IoResult undone = journal.rollback(m_file);
+    if (undone.ok)
+        Journal::remove(m_file.path());
+    return {written, undone};
+}
+
+IoResult ArchiveEdit::writeAll()
+{
+    for (const auto &[n, record] : std::as_const(m_records)) {
+        const IoResult put = m_file.writeBytes(offsetOf(n), record);
+        if (!put.ok)
+            return put;
     }
     const IoResult synced = m_file.sync();
-    if (!synced.ok && outcome.ok)
-        outcome = synced;
-    m_kept.clear();
-    m_mayHaveGrown = false;
-    return outcome;
+    // Until the journal is gone for good, a power cut would take the save back.
+    return synced.ok ? Journal::remove(m_file.path()) : synced;
 }

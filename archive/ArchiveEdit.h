@@ -3,34 +3,35 @@
 #include "archive/FileHandle.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QList>
+#include <QPair>
 
 class ArchiveFile;
 
-// A change to an open archive that can be taken back: before each record is
-// written, the bytes it covers are kept, so a failed save can put the file back
-// exactly as it was, down to its original length.
+// A save's writes into the open, locked archive as one change that neither a
+// failing disk nor a power cut can split. The old bytes of the blocks holding
+// every record to be written and the archive's length go into the journal, which is made durable
+// first; then the records are written and synced; then the journal is removed.
 class ArchiveEdit {
 public:
-    explicit ArchiveEdit(ArchiveFile &file);
+    explicit ArchiveEdit(ArchiveFile &file) : m_file(file) {}
 
-    // Writes record n (1 <= n <= count + 1; count + 1 appends at count * 102,
-    // over any trailing piece).
-    IoResult writeRecord(int n, QByteArrayView record);
-    // Makes what was written so far durable.
-    IoResult sync();
-    // Puts every kept byte back, restores the original length and syncs;
-    // the reason when the file could not be put back.
-    IoResult rollback();
+    // Record n is to hold `record` (1 <= n <= count + 1, counting the records
+    // added before it; count + 1 appends at count * 102, over any trailing
+    // piece). Nothing is written before commit().
+    void writeRecord(int n, QByteArray record);
+
+    struct Outcome {
+        IoResult written; // the change as a whole
+        IoResult undone;  // after a failure: whether the archive was put back at once
+    };
+    // On failure the archive is put back as it was; when even that fails, the
+    // journal stays, and whoever opens the archive next puts it back.
+    Outcome commit();
 
 private:
-    struct Kept {
-        qint64 offset;
-        QByteArray bytes;
-    };
+    IoResult writeAll();
+
     ArchiveFile &m_file;
-    qint64 m_originalLength;
-    QList<Kept> m_kept;
-    bool m_mayHaveGrown = false;
+    QList<QPair<int, QByteArray>> m_records;
 };

@@ -3,6 +3,7 @@
 #include "archive/Cp1252.h"
 #include "archive/FileSystem.h"
 #include "archive/GameRecord.h"
+#include "archive/Journal.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -87,24 +88,57 @@ std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access acces
     };
     if (path.isEmpty())
         return fail(QCoreApplication::translate("Archive", "The archive is unavailable: no archive file was set up."));
+    // A reader needs to write only to roll back a save a power cut interrupted;
+    // a journal that appears before the lock is ours calls for one more try.
+    const QString journal = Journal::pathFor(path);
+    FileSystem::Mode mode = modeFor(access);
+    std::unique_ptr<ArchiveFile> archive;
+    for (bool retried = false; !archive; retried = true) {
+        if (mode == FileSystem::Mode::ReadOnly && FileSystem::current().exists(journal))
+            mode = FileSystem::Mode::ReadWrite;
+        QString failure;
+        archive = openLocked(path, mode, &failure);
+        if (!archive)
+            return fail(failure);
+        if (mode == FileSystem::Mode::ReadOnly && !retried && FileSystem::current().exists(journal))
+            archive.reset();
+    }
+    const IoResult recovered = mode == FileSystem::Mode::ReadOnly ? IoResult::success() : Journal::recover(*archive);
+    if (!recovered.ok)
+        return fail(QCoreApplication::translate(
+                        "Archive", "The archive %1 cannot be put back as it was before an interrupted save: %2.")
+                        .arg(shown(path), recovered.reason));
+    return archive;
+}
+
+std::unique_ptr<ArchiveFile> ArchiveFile::openLocked(const QString &path, FileSystem::Mode mode, QString *message)
+{
     QString reason;
-    std::unique_ptr<FileHandle> file = FileSystem::current().open(path, modeFor(access), &reason);
-    if (!file)
-        return fail(QCoreApplication::translate("Archive", "The archive %1 cannot be opened: %2.")
-                        .arg(shown(path), reason));
+    std::unique_ptr<FileHandle> file = FileSystem::current().open(path, mode, &reason);
+    if (!file) {
+        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be opened: %2.").arg(shown(path), reason);
+        return nullptr;
+    }
     const IoResult locked = waitForLock(*file);
     if (!locked.ok)
-        return fail(QCoreApplication::translate("Archive", "The archive %1 cannot be locked: %2.")
-                        .arg(shown(path), locked.reason));
-    if (locked.value != 1)
-        return fail(QCoreApplication::translate(
-                        "Archive", "The archive %1 is in use by another copy of Varko. Try again in a moment.")
-                        .arg(shown(path)));
+        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be locked: %2.").arg(shown(path), locked.reason);
+    else if (locked.value != 1)
+        *message = QCoreApplication::translate(
+                       "Archive", "The archive %1 is in use by another copy of Varko. Try again in a moment.")
+                       .arg(shown(path));
+    if (!locked.ok || locked.value != 1)
+        return nullptr;
     const IoResult size = file->size();
-    if (!size.ok)
-        return fail(QCoreApplication::translate("Archive", "The archive %1 cannot be read: %2.")
-                        .arg(shown(path), size.reason));
+    if (!size.ok) {
+        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be read: %2.").arg(shown(path), size.reason);
+        return nullptr;
+    }
     return std::unique_ptr<ArchiveFile>(new ArchiveFile(path, std::move(file), size.value));
+}
+
+bool ArchiveFile::recoverInterruptedSave(const QString &path, QString *message)
+{
+    return !FileSystem::current().exists(Journal::pathFor(path)) || open(path, Access::Read, message) != nullptr;
 }
 
 ArchiveFile::ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length)

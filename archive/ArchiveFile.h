@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/FileHandle.h"
+#include "archive/FileSystem.h"
 #include "archive/GameRecord.h"
 
 #include <QByteArray>
@@ -31,8 +32,14 @@ public:
     // Records read per block when scanning: about 1 MiB.
     static constexpr int BlockRecords = 10240;
 
-    // nullptr and a message for the user when the archive cannot be opened or locked.
+    // nullptr and a message for the user when the archive cannot be opened or
+    // locked. With the lock taken, a save that a power cut interrupted is
+    // rolled back first (Journal).
     static std::unique_ptr<ArchiveFile> open(const QString &path, Access access, QString *message);
+    // For readers that take no lock: when a journal lies beside the archive,
+    // takes the lock to roll back the interrupted save and lets it go. False
+    // and a message when that fails.
+    static bool recoverInterruptedSave(const QString &path, QString *message);
     ~ArchiveFile();
     ArchiveFile(const ArchiveFile &) = delete;
     ArchiveFile &operator=(const ArchiveFile &) = delete;
@@ -74,6 +81,7 @@ public:
 
 private:
     ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length);
+    static std::unique_ptr<ArchiveFile> openLocked(const QString &path, FileSystem::Mode mode, QString *message);
     IoResult readBlock(int first, int records, QByteArray *block);
     static QByteArrayView recordIn(const QByteArray &block, int index)
     {

@@ -6,7 +6,7 @@
 #include <memory>
 
 // Opens files for the archive. The real one uses the operating system's files;
-// tests install their own to inject failures.
+// tests install their own to inject failures and power cuts.
 class FileSystem {
 public:
     enum class Mode { ReadOnly, ReadWrite, ReadWriteCreate };
@@ -14,6 +14,12 @@ public:
     virtual ~FileSystem() = default;
     // nullptr and the reason when the file cannot be opened.
     virtual std::unique_ptr<FileHandle> open(const QString &path, Mode mode, QString *reason) = 0;
+    // Whether anything at all lies at the path.
+    virtual bool exists(const QString &path) = 0;
+    virtual IoResult remove(const QString &path) = 0;
+    // Makes the names in the folder holding `path` durable: a file created or
+    // removed survives a power cut only once its folder is synced.
+    virtual IoResult syncFolderOf(const QString &path) = 0;
 
     static FileSystem &current();
     // nullptr puts the real file system back. The caller keeps ownership.

@@ -1,5 +1,6 @@
 #include "archive/GameListModel.h"
 
+#include "archive/ArchiveFile.h"
 #include "archive/FileSystem.h"
 #include "archive/GameRecord.h"
 
@@ -65,6 +66,12 @@ bool GameListModel::open(const QString &path, QString *reason)
     beginResetModel();
     m_cache.clear();
     m_records = 0;
+    m_file.reset();
+    // The rows must not show a save a power cut left half done.
+    if (!ArchiveFile::recoverInterruptedSave(path, reason)) {
+        endResetModel();
+        return false;
+    }
     m_file = FileSystem::current().open(path, FileSystem::Mode::ReadOnly, reason);
     if (!m_file) {
         endResetModel();

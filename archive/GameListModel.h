@@ -14,7 +14,8 @@ class FileHandle;
 //
 // The file stays open for reading while the model lives. No lock is taken:
 // a save by another copy of the program must never be refused because a
-// browser is open. The rows are those the file held when it was opened; a
+// browser is open. Only a journal left by an interrupted save makes opening
+// take the lock for a moment, to roll that save back. The rows are those the file held when it was opened; a
 // record that has since been cut off reads as an empty row.
 class GameListModel final : public QAbstractTableModel {
     Q_OBJECT

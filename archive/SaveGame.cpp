@@ -117,46 +117,32 @@ Target findTarget(ArchiveFile &file)
     return {Module1.GameName, record, 0, {}};
 }
 
-// An archive without records (emptied, or its creation never finished) first
-// gets its id record back, then the game as record 2.
-IoResult writeIntoEmpty(ArchiveEdit &edit, const Target &target, const QByteArray &game)
+// The records the save writes, as one change: the game, and for a numbered
+// name the id record with the new counter. An archive without records
+// (emptied, or its creation never finished) first gets its id record back.
+void planSave(const ArchiveFile &file, ArchiveEdit &edit, const Target &target, const QByteArray &game)
 {
-    const int counter = target.newId > 0 ? target.newId : std::clamp<int>(Module1.LastId, 0, HighestId);
-    IoResult step = edit.writeRecord(1, GameRecord::idRecord(counter));
-    if (step.ok)
-        step = edit.writeRecord(target.record, game);
-    if (step.ok)
-        step = edit.sync();
-    return step;
-}
-
-// The game record goes first and the id record after it, each made durable
-// before the next step: a numbered game that reached the disk is found by its
-// name, so its number is not given again even if the counter never follows.
-IoResult writeSave(ArchiveFile &file, ArchiveEdit &edit, const Target &target, const QByteArray &game)
-{
-    if (file.count() == 0)
-        return writeIntoEmpty(edit, target, game);
-    IoResult step = edit.writeRecord(target.record, game);
-    if (step.ok)
-        step = edit.sync();
-    if (step.ok && target.newId > 0) {
-        step = edit.writeRecord(1, GameRecord::idRecord(target.newId));
-        if (step.ok)
-            step = edit.sync();
+    if (file.count() == 0) {
+        const int counter = target.newId > 0 ? target.newId : std::clamp<int>(Module1.LastId, 0, HighestId);
+        edit.writeRecord(1, GameRecord::idRecord(counter));
+        edit.writeRecord(target.record, game);
+        return;
     }
-    return step;
+    edit.writeRecord(target.record, game);
+    if (target.newId > 0)
+        edit.writeRecord(1, GameRecord::idRecord(target.newId));
 }
 
-// Takes the failed save back and says what happened.
-QString failedSave(const ArchiveFile &file, ArchiveEdit &edit, const IoResult &written)
+// Says what happened to a failed save.
+QString failedSave(const ArchiveFile &file, const ArchiveEdit::Outcome &outcome)
 {
-    const IoResult undone = edit.rollback();
     QString message = text("The game could not be saved in the archive %1: %2.")
-                          .arg(QDir::toNativeSeparators(file.path()), written.reason);
+                          .arg(QDir::toNativeSeparators(file.path()), outcome.written.reason);
     message += u' ';
-    message += undone.ok ? text("The archive was left as it was.")
-                         : text("The archive could not be put back as it was: %1.").arg(undone.reason);
+    message += outcome.undone.ok ? text("The archive was left as it was.")
+                                 : text("The archive could not be put back as it was: %1. It will be put back "
+                                        "the next time it is opened.")
+                                       .arg(outcome.undone.reason);
     return message;
 }
 
@@ -178,9 +164,10 @@ SaveResult saveGame(const GameSnapshot &s)
     record.RecordName = target.name;
 
     ArchiveEdit edit(*file);
-    const IoResult written = writeSave(*file, edit, target, record.encode());
-    if (!written.ok)
-        return {false, failedSave(*file, edit, written), 0};
+    planSave(*file, edit, target, record.encode());
+    const ArchiveEdit::Outcome outcome = edit.commit();
+    if (!outcome.written.ok)
+        return {false, failedSave(*file, outcome), 0};
     Module1.GameName = target.name;
     if (target.newId > 0) {
         Module1.NewId = target.newId;

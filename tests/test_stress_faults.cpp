@@ -7,6 +7,7 @@
 
 #include "app/Module1.h"
 #include "archive/Archive.h"
+#include "archive/ArchiveFile.h"
 #include "archive/ArchiveStartup.h"
 #include "archive/FileSystem.h"
 #include "archive/GameListModel.h"
@@ -21,7 +22,8 @@
 
 namespace {
 
-enum class Call { Open, Read, Write, Sync };
+// Remove and SyncFolder: removing the journal, syncing the folder that holds it.
+enum class Call { Open, Read, Write, Sync, Remove, SyncFolder };
 enum class Step { Startup, FirstStart, SaveNumbered, SaveReplacing, Browse, Restore };
 
 struct Fault {
@@ -29,23 +31,32 @@ struct Fault {
     QString reason;            // what the system says
     qint64 written = 0;        // a failing write: this much reaches the file first
     bool reportsShort = false; // the write stops short and says how much it wrote
+    bool dies = false;         // from then on every call fails, putting back included
 };
 
 // The real file system with one call failing: the nth of its kind, counted
 // over every file opened; `left` counts down to it, 0 when none is to fail.
-struct Disk final : FileSystem {
+struct Disk final : ForwardingFileSystem {
     bool trips(Call call)
     {
-        const bool fails = call == fault.call && left > 0 && --left == 0;
+        const bool fails = dead || (call == fault.call && left > 0 && --left == 0);
         tripped = tripped || fails;
+        dead = fails && fault.dies;
         return fails;
     }
     std::unique_ptr<FileHandle> open(const QString &path, Mode mode, QString *reason) override;
+    IoResult remove(const QString &path) override
+    {
+        return trips(Call::Remove) ? IoResult::failure(fault.reason) : real.remove(path);
+    }
+    IoResult syncFolderOf(const QString &path) override
+    {
+        return trips(Call::SyncFolder) ? IoResult::failure(fault.reason) : real.syncFolderOf(path);
+    }
 
-    FileSystem &real = FileSystem::current();
     Fault fault;
     int left = 0;
-    bool tripped = false;
+    bool tripped = false, dead = false;
 };
 
 class DiskFile final : public ForwardingFile {
@@ -60,7 +71,7 @@ public:
     {
         if (!m_disk.trips(Call::Write))
             return real().writeAt(offset, data, length);
-        const qint64 part = std::min(length, m_disk.fault.written);
+        const qint64 part = std::min(length - 1, m_disk.fault.written); // short of the whole, however small
         real().writeAt(offset, data, part);
         return m_disk.fault.reportsShort ? IoResult::success(part) : failed();
     }
@@ -133,8 +144,12 @@ void StressFaults::callFails_data()
         {"open refused", {Call::Open, QStringLiteral("Permission denied")}},
         {"read fails", {Call::Read, QStringLiteral("Input/output error")}},
         {"disk full half way", {Call::Write, QStringLiteral("No space left on device"), 51}},
-        {"short write", {Call::Write, QStringLiteral("51 of 102"), 51, true}},
+        {"short write", {Call::Write, QStringLiteral("only 51 of"), 51, true}},
         {"fsync fails", {Call::Sync, QStringLiteral("Input/output error")}},
+        {"journal not removed", {Call::Remove, QStringLiteral("Permission denied")}},
+        {"folder sync fails", {Call::SyncFolder, QStringLiteral("Input/output error")}},
+        {"disk dies at a write", {Call::Write, QStringLiteral("Input/output error"), 0, false, true}},
+        {"disk dies at an fsync", {Call::Sync, QStringLiteral("Input/output error"), 0, false, true}},
     };
     const std::pair<const char *, Step> steps[] = {{"start-up", Step::Startup}, {"first start", Step::FirstStart},
                                                    {"numbered save", Step::SaveNumbered}, {"replacing save", Step::SaveReplacing},
@@ -189,6 +204,7 @@ void StressFaults::callFails()
         if (!disk.tripped)
             break; // every such call of the step has failed once
         disk.left = 0;
+        disk.dead = false;
         const QString where = QStringLiteral("call %1: ").arg(nth);
         if (firstStart && outcome.ok) {
             // The program folder could not take the archive: it went to the user's folder.
@@ -202,12 +218,16 @@ void StressFaults::callFails()
             QCOMPARE(Module1.LastId, before.LastId);
         }
         // As it was: the same bytes, or still no file at all, in either folder.
+        // A disk that died left the putting back to whoever opens the archive next.
+        QString message;
+        QVERIFY2(!fault.dies || !QFile::exists(path) || ArchiveFile::open(path, ArchiveFile::Access::Read, &message), qPrintable(message));
         QVERIFY2(QFile::exists(path) != firstStart && StressPlan::fileBytes(path) == start, qPrintable(where + QStringLiteral("archive changed")));
         QVERIFY2(!QFile::exists(StressPlan::userArchive()), qPrintable(where + QStringLiteral("a failed creation left a file behind")));
         // Once the disk is sound again the step works, and as if nothing had happened.
         Module1.ArchivePath = before.ArchivePath;
         QVERIFY2(run(step, dir.path()).ok, qPrintable(where + QStringLiteral("the step fails afterwards")));
         QVERIFY2(StressPlan::fileBytes(path) == sound, qPrintable(where + QStringLiteral("the retry wrote otherwise")));
+        QVERIFY2(!QFile::exists(path + QStringLiteral("-journal")), qPrintable(where + QStringLiteral("a journal stayed")));
         QCOMPARE(Module1.GameName, after.GameName);
         QCOMPARE(Module1.LastId, after.LastId);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/FileHandle.h"
+#include "archive/FileSystem.h"
 
 #include <memory>
 
@@ -28,4 +29,20 @@ protected:
 
 private:
     std::unique_ptr<FileHandle> m_real;
+};
+
+// The file system that was installed when it was made, call for call; the
+// same for tests to derive from.
+class ForwardingFileSystem : public FileSystem {
+public:
+    std::unique_ptr<FileHandle> open(const QString &path, Mode mode, QString *reason) override
+    {
+        return real.open(path, mode, reason);
+    }
+    bool exists(const QString &path) override { return real.exists(path); }
+    IoResult remove(const QString &path) override { return real.remove(path); }
+    IoResult syncFolderOf(const QString &path) override { return real.syncFolderOf(path); }
+
+protected:
+    FileSystem &real = FileSystem::current();
 };
