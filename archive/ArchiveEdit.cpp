@@ -7,7 +7,7 @@
 
 ArchiveEdit::ArchiveEdit(ArchiveFile &file) : m_file(file), m_originalLength(file.length()) {}
 
-IoResult ArchiveEdit::writeRecord(int n, QByteArrayView record)
+IoResult ArchiveEdit::writeRecord(qint64 n, QByteArrayView record)
 {
     Q_ASSERT(record.size() == GameRecord::Size);
     if (n < 1 || n > m_file.count() + 1)

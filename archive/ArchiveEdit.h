@@ -17,7 +17,7 @@ public:
 
     // Writes record n (1 <= n <= count + 1; count + 1 appends at count * 102,
     // over any trailing piece).
-    IoResult writeRecord(int n, QByteArrayView record);
+    IoResult writeRecord(qint64 n, QByteArrayView record);
     // Makes what was written so far durable.
     IoResult sync();
     // Puts every kept byte back, restores the original length and syncs;
