@@ -128,7 +128,8 @@ int main(int argc, char *argv[])
     for (const qint64 records : Sizes) {
         QProcess run;
         run.setProcessChannelMode(QProcess::ForwardedChannels);
-        run.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--records"), QString::number(records)});
+        run.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--records"), QString::number(records)});
         if (!run.waitForFinished(-1) || run.exitCode() != 0)
             return 1;
         std::printf("\n");

@@ -60,8 +60,10 @@ QString spelledOut(const QString &characters)
                                   : characters[i].unicode();
         const bool combining = QChar::category(code) == QChar::Mark_NonSpacing;
         // A combining mark is shown on a dotted circle, as it has no letter of its own.
-        const QString shown = (combining ? QStringLiteral("\u25CC") : QString()) + QString::fromUcs4(&code, 1);
-        parts += QStringLiteral("\"%1\" (U+%2)").arg(shown, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+        const QString shown =
+            (combining ? QStringLiteral("\u25CC") : QString()) + QString::fromUcs4(&code, 1);
+        parts += QStringLiteral("\"%1\" (U+%2)")
+                     .arg(shown, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
         i += code > 0xFFFF ? 1 : 0;
     }
     return parts.join(QStringLiteral(", "));

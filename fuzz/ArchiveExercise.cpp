@@ -157,7 +157,8 @@ void checkModel(Expectations &e, QByteArrayView bytes, int count)
     GameListModel model;
     QString reason;
     e.expect(model.open(Module1.ArchivePath, &reason), QStringLiteral("the list did not open: ") + reason);
-    e.expect(model.count() == std::max(count, 1), QStringLiteral("list of %1 rows for %2 records").arg(model.count()).arg(count));
+    e.expect(model.count() == std::max(count, 1),
+             QStringLiteral("list of %1 rows for %2 records").arg(model.count()).arg(count));
     for (int row = 0; row < model.count(); ++row) {
         QStringList expected(GameListModel::ColumnCount);
         if (row + 2 <= count) {

@@ -113,7 +113,8 @@ private slots:
         else if (kind == "pipe")
             QCOMPARE(::mkfifo(path.constData(), 0600), 0);
         else
-            QVERIFY(QFile::link(kind == "device" ? "/dev/zero" : m_folder->dir.filePath("gone.dat"), m_folder->path));
+            QVERIFY(QFile::link(kind == "device" ? "/dev/zero" : m_folder->dir.filePath("gone.dat"),
+                                m_folder->path));
         const ArchiveStartup started = m_folder->startUp();
         QVERIFY(started.ok);
         for (const QString &part : {QDir::toNativeSeparators(m_folder->path), reason, userArchive()})

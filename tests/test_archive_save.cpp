@@ -112,7 +112,8 @@ private slots:
         QTest::newRow("decomposed in every field")
             << u"Zoe\u0308"_qs << decomposed
             << QByteArray("Zo\xEB").leftJustified(15) + QByteArray("Ren\xE9").leftJustified(30) +
-                   QByteArray("\xC5ngstr\xF6m q?").leftJustified(30) + QByteArray("00").repeated(9) + "30 00 00 ";
+                   QByteArray("\xC5ngstr\xF6m q?").leftJustified(30) + QByteArray("00").repeated(9) +
+                   "30 00 00 ";
         QTest::newRow("15-char name, 31-char player keeps 30, 120-minute limit")
             << "ABCDEFGHIJKLMNO" << wide
             << "ABCDEFGHIJKLMNO" + QByteArray(30, 'w') + QByteArray("Zo\xEB \x80 ??").leftJustified(30) +
@@ -228,9 +229,11 @@ private slots:
         QTest::addColumn<Faults>("faults");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<qint64>("sizeLimit"); // ulimit -f, in bytes; 0: none
-        QTest::newRow("appending over a trailing piece") << "New" << Faults{1, false} << "left as it was" << 0LL;
+        QTest::newRow("appending over a trailing piece")
+            << "New" << Faults{1, false} << "left as it was" << 0LL;
         QTest::newRow("id record fails, game written") << "" << Faults{2, false} << "left as it was" << 0LL;
-        QTest::newRow("putting back fails too") << "Alpha" << Faults{1, true} << "could not be put back" << 0LL;
+        QTest::newRow("putting back fails too")
+            << "Alpha" << Faults{1, true} << "could not be put back" << 0LL;
         // The write stops at the limit and the next one fails with EFBIG:
         // the program must not be killed by SIGXFSZ.
         QTest::newRow("file-size limit") << "New" << Faults{} << "left as it was" << 350LL;
@@ -273,7 +276,8 @@ private slots:
         const qint64 last = (qint64(1) << 32) + 3;
         GameRecord far;
         far.RecordName = "Varko7";
-        QVERIFY(ArchiveTest::writeSparse(m_folder->path, archiveOf({"Keep2", "Keep3", "Keep4"}), last, far.encode()));
+        const QByteArray head = archiveOf({"Keep2", "Keep3", "Keep4"});
+        QVERIFY(ArchiveTest::writeSparse(m_folder->path, head, last, far.encode()));
         QVERIFY(m_folder->startUp().ok);
         Module1.GameName.clear();
         const SaveResult saved = saveGame(idleSnapshot());

@@ -163,7 +163,8 @@ private slots:
         const qint64 last = (qint64(1) << 32) + 3;
         GameRecord far;
         far.RecordName = "Far";
-        QVERIFY(ArchiveTest::writeSparse(m_path, alphaBeta().first(3 * GameRecord::Size), last, far.encode()));
+        const QByteArray head = alphaBeta().first(3 * GameRecord::Size);
+        QVERIFY(ArchiveTest::writeSparse(m_path, head, last, far.encode()));
         frmGame browser;
         browser.show();
         FlexGrid &grid = gridOf(browser);

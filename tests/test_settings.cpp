@@ -164,10 +164,12 @@ private slots:
         QTest::addColumn<QString>("refusal");
         QTest::newRow("Cyrillic") << u"\u0422\u0443\u0440 1 \u0422"_qs << QString()
                                   << u"\"\u0422\" (U+0422), \"\u0443\" (U+0443), \"\u0440\" (U+0440). "_qs;
-        QTest::newRow("outside the BMP") << u"Blitz \U0001F600"_qs << QString() << u"\"\U0001F600\" (U+1F600). "_qs;
+        QTest::newRow("outside the BMP")
+            << u"Blitz \U0001F600"_qs << QString() << u"\"\U0001F600\" (U+1F600). "_qs;
         QTest::newRow("mark with no composed byte") << u"q\u0308"_qs << QString() << u"(U+0308). "_qs;
         QTest::newRow("decomposed with a byte") << u"Zoe\u0308"_qs << u"Zo\u00EB"_qs << QString();
-        QTest::newRow("code page letters") << u"Caf\u00E9 \u20AC \u0153?"_qs << u"Caf\u00E9 \u20AC \u0153?"_qs << QString();
+        const QString codePage = u"Caf\u00E9 \u20AC \u0153?"_qs;
+        QTest::newRow("code page letters") << codePage << codePage << QString();
     }
     void gameNames()
     {
