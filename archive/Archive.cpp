@@ -75,7 +75,7 @@ FindResult FindGame(const QString &name)
         return {false, readingFailure(*file, found), std::nullopt};
     if (found.value == 0)
         return {};
-    return {true, {}, static_cast<int>(found.value)};
+    return {true, {}, found.value};
 }
 
 SavedGames readSavedGames()
@@ -85,8 +85,8 @@ SavedGames readSavedGames()
     if (!file)
         return {false, message, {}};
     SavedGames saved;
-    saved.games.reserve(std::max(0, file->count() - 1));
-    const IoResult read = file->visitForwards(2, file->count(), [&saved](int, QByteArrayView raw) {
+    saved.games.reserve(qsizetype(std::max<qint64>(0, file->count() - 1)));
+    const IoResult read = file->visitForwards(2, file->count(), [&saved](qint64, QByteArrayView raw) {
         saved.games.append(GameRecord::decode(raw));
         return false;
     });

@@ -18,7 +18,7 @@ struct ArchiveResult {
 struct FindResult {
     bool ok = true;
     QString message;
-    std::optional<int> record; // none when no game has the name
+    std::optional<qint64> record; // none when no game has the name
 };
 
 struct SavedGames {

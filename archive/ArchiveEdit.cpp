@@ -9,14 +9,14 @@
 
 namespace {
 
-qint64 offsetOf(int n)
+qint64 offsetOf(qint64 n)
 {
     return qint64(n - 1) * GameRecord::Size;
 }
 
 } // namespace
 
-void ArchiveEdit::writeRecord(int n, QByteArray record)
+void ArchiveEdit::writeRecord(qint64 n, QByteArray record)
 {
     Q_ASSERT(record.size() == GameRecord::Size);
     m_records.append({n, std::move(record)});
@@ -25,7 +25,7 @@ void ArchiveEdit::writeRecord(int n, QByteArray record)
 ArchiveEdit::Outcome ArchiveEdit::commit()
 {
     Journal journal(m_file.length());
-    int count = m_file.count();
+    qint64 count = m_file.count();
     for (const auto &[n, record] : std::as_const(m_records)) {
         if (n < 1 || n > count + 1)
             return {IoResult::failure(QCoreApplication::translate("Archive", "record %1 lies beyond the end").arg(n)),

@@ -19,7 +19,7 @@ public:
     // Record n is to hold `record` (1 <= n <= count + 1, counting the records
     // added before it; count + 1 appends at count * 102, over any trailing
     // piece). Nothing is written before commit().
-    void writeRecord(int n, QByteArray record);
+    void writeRecord(qint64 n, QByteArray record);
 
     struct Outcome {
         IoResult written; // the change as a whole
@@ -33,5 +33,5 @@ private:
     IoResult writeAll();
 
     ArchiveFile &m_file;
-    QList<QPair<int, QByteArray>> m_records;
+    QList<QPair<qint64, QByteArray>> m_records;
 };

@@ -148,11 +148,6 @@ ArchiveFile::ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 
 
 ArchiveFile::~ArchiveFile() = default;
 
-int ArchiveFile::count() const
-{
-    return static_cast<int>(m_length / GameRecord::Size);
-}
-
 QString ArchiveFile::failure(const QString &doing, const IoResult &result) const
 {
     return QCoreApplication::translate("Archive", "The archive %1 cannot be %2: %3.")
@@ -167,7 +162,7 @@ IoResult ArchiveFile::readBytes(qint64 offset, qint64 length, QByteArray *bytes)
     return read;
 }
 
-IoResult ArchiveFile::readRecord(int n, QByteArray *raw)
+IoResult ArchiveFile::readRecord(qint64 n, QByteArray *raw)
 {
     if (n < 1 || n > count())
         return IoResult::failure(QCoreApplication::translate("Archive", "record %1 does not exist").arg(n));
@@ -210,7 +205,7 @@ IoResult ArchiveFile::sync()
     return m_file->sync();
 }
 
-IoResult ArchiveFile::readBlock(int first, int records, QByteArray *block)
+IoResult ArchiveFile::readBlock(qint64 first, int records, QByteArray *block)
 {
     const qint64 wanted = qint64(records) * GameRecord::Size;
     const IoResult read = readBytes(qint64(first - 1) * GameRecord::Size, wanted, block);
@@ -219,12 +214,32 @@ IoResult ArchiveFile::readBlock(int first, int records, QByteArray *block)
     return read;
 }
 
+QList<std::pair<qint64, qint64>> ArchiveFile::recordsWithData(qint64 first, qint64 last)
+{
+    first = std::max<qint64>(first, 1);
+    last = std::min(last, count());
+    QList<std::pair<qint64, qint64>> ranges;
+    if (first > last)
+        return ranges;
+    const QList<FileHandle::Stretch> stretches = m_file->dataStretches(last * GameRecord::Size);
+    for (auto it = stretches.crbegin(); it != stretches.crend(); ++it) {
+        // Every record that shares a byte with the stretch.
+        qint64 rangeLast = std::min(last, (it->end - 1) / GameRecord::Size + 1);
+        const qint64 rangeFirst = std::max(first, it->begin / GameRecord::Size + 1);
+        if (!ranges.isEmpty())
+            rangeLast = std::min(rangeLast, ranges.constLast().first - 1);
+        if (rangeFirst <= rangeLast && it->end > it->begin)
+            ranges.append({rangeFirst, rangeLast});
+    }
+    return ranges;
+}
+
 IoResult ArchiveFile::findGame(QStringView name)
 {
     // Compared as bytes: the stored name and the key both pass through the code page.
     const QByteArray encoded = toCp1252(name).left(GameRecord::NameWidth);
     const QByteArrayView key = trimBlanks(QByteArrayView(encoded));
-    return visitBackwards(2, count(), [key](int, QByteArrayView raw) {
+    return visitBackwards(2, count(), [key](qint64, QByteArrayView raw) {
         return nameOf(raw) == key;
     });
 }
@@ -232,7 +247,7 @@ IoResult ArchiveFile::findGame(QStringView name)
 IoResult ArchiveFile::highestNumberedName()
 {
     int highest = 0;
-    const IoResult scanned = visitBackwards(2, count(), [&highest](int, QByteArrayView raw) {
+    const IoResult scanned = visitBackwards(2, count(), [&highest](qint64, QByteArrayView raw) {
         int number = 0;
         if (isNumberedName(nameOf(raw), &number))
             highest = std::max(highest, number);

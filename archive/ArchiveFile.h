@@ -6,11 +6,13 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringView>
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <utility>
 
 // The archive file for the length of one operation: opened and exclusively
 // locked by open(), closed (and unlocked) when destroyed. Record n (1-based)
@@ -46,10 +48,10 @@ public:
 
     const QString &path() const { return m_path; }
     qint64 length() const { return m_length; }
-    int count() const;
+    qint64 count() const { return m_length / GameRecord::Size; }
 
     // Exactly GameRecord::Size bytes of record n (1 <= n <= count()).
-    IoResult readRecord(int n, QByteArray *raw);
+    IoResult readRecord(qint64 n, QByteArray *raw);
     // Whatever lies in [offset, offset + length), shorter at the end of the file.
     IoResult readBytes(qint64 offset, qint64 length, QByteArray *bytes);
     IoResult writeBytes(qint64 offset, QByteArrayView bytes);
@@ -58,11 +60,13 @@ public:
 
     // Visits the records from `last` down to `first` (or up, forwards), reading
     // them in large blocks; stops early when visit(n, raw) returns true. value:
-    // the record where it stopped, 0 when it went through all.
+    // the record where it stopped, 0 when it went through all. Backwards, the
+    // visit is a search and passes over records lying wholly in a hole of a
+    // sparse file: zero bytes, which no name matches.
     template <typename Visit>
-    IoResult visitBackwards(int first, int last, Visit &&visit);
+    IoResult visitBackwards(qint64 first, qint64 last, Visit &&visit);
     template <typename Visit>
-    IoResult visitForwards(int first, int last, Visit &&visit);
+    IoResult visitForwards(qint64 first, qint64 last, Visit &&visit);
 
     // value: the highest-numbered game record whose name, blanks at both ends
     // removed, equals `name` as it would be stored (cut to the name field,
@@ -82,7 +86,9 @@ public:
 private:
     ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length);
     static std::unique_ptr<ArchiveFile> openLocked(const QString &path, FileSystem::Mode mode, QString *message);
-    IoResult readBlock(int first, int records, QByteArray *block);
+    IoResult readBlock(qint64 first, int records, QByteArray *block);
+    // The records [first, last] that hold data, as ranges from the last down.
+    QList<std::pair<qint64, qint64>> recordsWithData(qint64 first, qint64 last);
     static QByteArrayView recordIn(const QByteArray &block, int index)
     {
         return QByteArrayView(block.constData() + qint64(index) * GameRecord::Size, GameRecord::Size);
@@ -95,36 +101,36 @@ private:
 
 // Templates, so the visitor is inlined into the scan of each block.
 template <typename Visit>
-IoResult ArchiveFile::visitBackwards(int first, int last, Visit &&visit)
+IoResult ArchiveFile::visitBackwards(qint64 first, qint64 last, Visit &&visit)
 {
-    first = std::max(first, 1);
-    last = std::min(last, count());
     QByteArray block;
-    for (int blockLast = last; blockLast >= first; blockLast -= BlockRecords) {
-        const int blockFirst = std::max(first, blockLast - BlockRecords + 1);
-        const IoResult read = readBlock(blockFirst, blockLast - blockFirst + 1, &block);
-        if (!read.ok)
-            return read;
-        for (int n = blockLast; n >= blockFirst; --n) {
-            if (visit(n, recordIn(block, n - blockFirst)))
-                return IoResult::success(n);
+    for (const auto &[rangeFirst, rangeLast] : recordsWithData(first, last)) {
+        for (qint64 blockLast = rangeLast; blockLast >= rangeFirst; blockLast -= BlockRecords) {
+            const qint64 blockFirst = std::max(rangeFirst, blockLast - BlockRecords + 1);
+            const IoResult read = readBlock(blockFirst, int(blockLast - blockFirst + 1), &block);
+            if (!read.ok)
+                return read;
+            for (qint64 n = blockLast; n >= blockFirst; --n) {
+                if (visit(n, recordIn(block, int(n - blockFirst))))
+                    return IoResult::success(n);
+            }
         }
     }
     return IoResult::success(0);
 }
 
 template <typename Visit>
-IoResult ArchiveFile::visitForwards(int first, int last, Visit &&visit)
+IoResult ArchiveFile::visitForwards(qint64 first, qint64 last, Visit &&visit)
 {
-    first = std::max(first, 1);
+    first = std::max<qint64>(first, 1);
     last = std::min(last, count());
     QByteArray block;
-    for (int blockFirst = first; blockFirst <= last; blockFirst += BlockRecords) {
-        const int blockLast = std::min(last, blockFirst + BlockRecords - 1);
-        const IoResult read = readBlock(blockFirst, blockLast - blockFirst + 1, &block);
+    for (qint64 blockFirst = first; blockFirst <= last; blockFirst += BlockRecords) {
+        const qint64 blockLast = std::min(last, blockFirst + BlockRecords - 1);
+        const IoResult read = readBlock(blockFirst, int(blockLast - blockFirst + 1), &block);
         if (!read.ok)
             return read;
-        for (int n = blockFirst; n <= blockLast; ++n) {
+        for (qint64 n = blockFirst; n <= blockLast; ++n) {
             if (visit(n, recordIn(block, n - blockFirst)))
                 return IoResult::success(n);
         }

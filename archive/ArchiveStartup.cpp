@@ -2,6 +2,7 @@
 
 #include "app/Module1.h"
 #include "archive/Archive.h"
+#include "archive/PosixFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,13 +30,6 @@ ArchiveResult openOrCreateAt(const QString &path)
     return bFileEsiste(path) ? Legge_Sequenza_daFile() : createArchive();
 }
 
-// Empty when there is no per-user data folder.
-QString userArchivePath()
-{
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return folder.isEmpty() ? QString() : archivePathIn(folder);
-}
-
 ArchiveResult openInUserFolder()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -51,30 +45,32 @@ ArchiveResult openInUserFolder()
 
 ArchiveStartup openArchiveAtStartup(const QString &programFolder)
 {
+    PosixFile::refuseWritesPastSizeLimit();
     const QString primary = archivePathIn(programFolder);
     Module1.ArchivePath = primary;
     const QString unavailable = QCoreApplication::translate(
         "Archive", "The clocks work, but games cannot be saved or opened.");
-    if (bFileEsiste(primary)) {
+    const QString notAFile = PosixFile::whyNotAFile(primary);
+    if (notAFile.isEmpty() && bFileEsiste(primary)) {
         const ArchiveResult read = Legge_Sequenza_daFile();
         return {read.ok, read.ok ? QString() : read.message + u' ' + unavailable};
     }
-    // An earlier start that could not create the archive here put it in the
-    // user's folder: its games stay in sight rather than behind a new archive.
-    if (const QString user = userArchivePath(); bFileEsiste(user)) {
-        Module1.ArchivePath = user;
-        const ArchiveResult read = Legge_Sequenza_daFile();
-        if (read.ok)
+    // The program's folder keeps the archive whenever it can take one; the
+    // per-user folder is only for a folder that cannot.
+    ArchiveResult here{false, QCoreApplication::translate("Archive", "%1 cannot hold the saved games: %2.")
+                                  .arg(primary, notAFile)};
+    if (notAFile.isEmpty()) {
+        here = createArchive();
+        if (here.ok)
             return {};
-        Module1.ArchivePath = primary;
-        return {false, read.message + u' ' + unavailable};
     }
-    const ArchiveResult created = createArchive();
-    if (created.ok)
-        return {};
     const ArchiveResult fallback = openInUserFolder();
-    if (fallback.ok)
+    if (fallback.ok && notAFile.isEmpty())
         return {};
+    if (fallback.ok)
+        return {true, here.message + u' '
+                          + QCoreApplication::translate("Archive", "The games are kept in %1 instead.")
+                                .arg(Module1.ArchivePath)};
     Module1.ArchivePath = primary;
-    return {false, created.message + u'\n' + fallback.message + u'\n' + unavailable};
+    return {false, here.message + u'\n' + fallback.message + u'\n' + unavailable};
 }

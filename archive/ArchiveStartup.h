@@ -4,13 +4,16 @@
 
 struct ArchiveStartup {
     bool ok = true;
-    QString message; // for the user when !ok
+    QString message; // for the user when not empty, even when ok
 };
 
 // Start-up's use of the archive: sets Module1.ArchivePath to Varko.dat in the
 // program folder, then reads its id counter into Module1.LastId or creates it.
-// When the program folder cannot take a new archive, the archive lives in the
-// per-user data folder instead. When neither works, ok is false with one
-// message naming the paths and reasons; Module1.ArchivePath stays on the
-// program folder, so later archive commands report their own failure.
+// Only when the program folder holds no archive and cannot take a new one
+// (read-only, missing) does the archive live in the per-user data folder.
+// A Varko.dat there that cannot be a file (a folder, a dangling link, a pipe,
+// a device) is named, with the reason, in the message, and the per-user
+// archive is used (ok). When nothing works, ok is false with one message
+// naming the paths and reasons; Module1.ArchivePath stays on the program
+// folder, so later archive commands report their own failure.
 ArchiveStartup openArchiveAtStartup(const QString &programFolder);

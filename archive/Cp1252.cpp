@@ -30,10 +30,36 @@ char encodeUnit(char16_t unit)
     return '?';
 }
 
+// Text below the combining marks is already composed; the rest is composed
+// here, so a decomposed character that has a byte of its own gets it.
+QString composed(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x300)
+            return text.toString().normalized(QString::NormalizationForm_C);
+    }
+    return text.toString();
+}
+
 } // namespace
 
-QByteArray toCp1252(QStringView text)
+QString charactersOutsideCp1252(QStringView text)
 {
+    const QString whole = composed(text);
+    QString outside;
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        const bool pair = whole[i].isHighSurrogate() && i + 1 < whole.size() && whole[i + 1].isLowSurrogate();
+        const QStringView character = QStringView(whole).sliced(i, pair ? 2 : 1);
+        if (toCp1252(character) == "?" && character != u"?" && !outside.contains(character))
+            outside += character;
+        i += pair ? 1 : 0;
+    }
+    return outside;
+}
+
+QByteArray toCp1252(QStringView original)
+{
+    const QString text = composed(original);
     QByteArray out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {

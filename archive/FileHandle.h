@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -33,4 +34,12 @@ public:
     virtual IoResult truncate(qint64 length) = 0;
     // Flushes what was written down to the disk (fsync).
     virtual IoResult sync() = 0;
+
+    // The stretches [begin, end) of the first `length` bytes that hold data,
+    // in order; what lies between is a hole of a sparse file and reads as zero
+    // bytes. A file that cannot tell answers one stretch: all of it.
+    struct Stretch {
+        qint64 begin, end;
+    };
+    virtual QList<Stretch> dataStretches(qint64 length) { return {{0, length}}; }
 };

@@ -4,9 +4,7 @@
 #include "archive/FileSystem.h"
 #include "archive/GameRecord.h"
 
-#include <QFont>
 #include <array>
-#include <limits>
 
 namespace {
 
@@ -16,8 +14,8 @@ const std::array<QString, GameListModel::ColumnCount> Headers = {
     QStringLiteral("Time stop at"),
 };
 
-// Decoded rows kept around: a screenful asks for each of its cells many times
-// over (text, font, alignment...) and scrolling back should not read again.
+// Decoded rows kept around: a screenful asks for each of its cells at every
+// paint, and scrolling back should not read again.
 constexpr int CachedRows = 1024;
 
 QString clockText(const QString &hours, const QString &minutes, const QString &seconds)
@@ -42,14 +40,6 @@ const QStringList &emptyRow()
     return empty;
 }
 
-QFont boldFont()
-{
-    // Only the weight is set, so a view keeps its own family and size.
-    QFont font;
-    font.setBold(true);
-    return font;
-}
-
 } // namespace
 
 QString GameListModel::header(int column)
@@ -57,13 +47,12 @@ QString GameListModel::header(int column)
     return column >= 0 && column < ColumnCount ? Headers[size_t(column)] : QString();
 }
 
-GameListModel::GameListModel(QObject *parent) : QAbstractTableModel(parent), m_cache(CachedRows) {}
+GameListModel::GameListModel() : m_cache(CachedRows) {}
 
 GameListModel::~GameListModel() = default;
 
 bool GameListModel::open(const QString &path, QString *reason)
 {
-    beginResetModel();
     m_cache.clear();
     m_records = 0;
     m_file.reset();
@@ -73,75 +62,41 @@ bool GameListModel::open(const QString &path, QString *reason)
         return false;
     }
     m_file = FileSystem::current().open(path, FileSystem::Mode::ReadOnly, reason);
-    if (!m_file) {
-        endResetModel();
+    if (!m_file)
+        return false;
+    const IoResult length = m_file->size();
+    if (!length.ok) {
+        if (reason)
+            *reason = length.reason;
+        m_file.reset();
         return false;
     }
-    const IoResult length = m_file->size();
-    if (!length.ok)
-        return fail(length.reason, reason);
-    // Reading the first record shows whether the file can be read at all: a
-    // folder opens, but reading it fails.
-    char probe[GameRecord::Size];
-    const IoResult read = m_file->readAt(0, probe, GameRecord::Size);
-    if (!read.ok)
-        return fail(read.reason, reason);
     // A trailing piece shorter than a record is not a record.
-    m_records = int(std::min<qint64>(length.value / GameRecord::Size, std::numeric_limits<int>::max()));
-    endResetModel();
+    m_records = length.value / GameRecord::Size;
     return true;
 }
 
-bool GameListModel::fail(const QString &why, QString *reason)
+qint64 GameListModel::count() const
 {
-    if (reason)
-        *reason = why;
-    m_file.reset();
-    endResetModel();
-    return false;
+    return std::max<qint64>(m_records, 1);
 }
 
-int GameListModel::count() const
+QString GameListModel::text(qint64 row, int col) const
 {
-    return std::max(m_records, 1);
-}
-
-int GameListModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : count();
-}
-
-int GameListModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
-QVariant GameListModel::data(const QModelIndex &index, int role) const
-{
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (col < 0 || col >= ColumnCount || row < 0 || row >= rows())
         return {};
-    if (role == Qt::DisplayRole)
-        return cells(index.row()).at(index.column());
-    // The game's name is bold, in the empty row too.
-    if (role == Qt::FontRole && index.column() == 0)
-        return boldFont();
-    return {};
+    return row == 0 ? header(col) : cells(row).at(col);
 }
 
-QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const
+bool GameListModel::bold(qint64 row, int col) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
-        return header(section);
-    if (role == Qt::FontRole)
-        return boldFont();
-    return {};
+    // Every header and the game's name, in the empty row too.
+    return col >= 0 && col < ColumnCount && row >= 0 && row < rows() && (row == 0 || col == 0);
 }
 
-const QStringList &GameListModel::cells(int row) const
+const QStringList &GameListModel::cells(qint64 row) const
 {
-    if (row >= count() - 1) // the empty row
+    if (row >= count()) // the empty row
         return emptyRow();
     if (const QStringList *cached = m_cache.object(row))
         return *cached;
@@ -150,12 +105,12 @@ const QStringList &GameListModel::cells(int row) const
     return *texts;
 }
 
-QStringList GameListModel::readCells(int row) const
+QStringList GameListModel::readCells(qint64 row) const
 {
     if (!m_file)
         return emptyRow();
     char raw[GameRecord::Size];
-    const qint64 offset = qint64(row + 1) * GameRecord::Size; // row 0 is record 2
+    const qint64 offset = row * GameRecord::Size; // row r is record r + 1
     const IoResult read = m_file->readAt(offset, raw, GameRecord::Size);
     // A record cut off since the file was opened, or one that cannot be read
     // now, shows as an empty row rather than half a record.

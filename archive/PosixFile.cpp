@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,13 +25,49 @@ IoResult lastFailure()
     return IoResult::failure(systemReason(errno));
 }
 
+// Without blocking: opening a named pipe would otherwise wait for a writer
+// forever. O_NOCTTY: a terminal device never becomes ours.
 int openRetrying(const QByteArray &path, int flags)
 {
     int fd;
     do {
-        fd = ::open(path.constData(), flags | O_CLOEXEC, 0644);
+        fd = ::open(path.constData(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
     } while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+// Why a file of this type cannot hold the archive; empty for a regular file.
+QString notRegular(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISDIR(mode))
+        return systemReason(EISDIR);
+    if (S_ISFIFO(mode))
+        return QStringLiteral("it is a named pipe, not a file");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("it is a device, not a file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("it is a socket, not a file");
+    return QStringLiteral("it is not a regular file");
+}
+
+// Only a regular file is kept open, and then in blocking mode again so
+// reads and writes wait for the disk as usual.
+int keepIfRegular(int fd, QString *reason)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        *reason = systemReason(errno);
+    } else {
+        *reason = notRegular(st.st_mode);
+        if (reason->isEmpty() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+            return fd;
+        if (reason->isEmpty())
+            *reason = systemReason(errno);
+    }
+    ::close(fd);
+    return -1;
 }
 
 // A newly created file only survives a crash once its folder entry is on disk too.
@@ -63,13 +101,36 @@ int openForMode(const QByteArray &path, FileSystem::Mode mode)
 std::unique_ptr<FileHandle> PosixFile::open(const QString &path, FileSystem::Mode mode,
                                             QString *reason)
 {
-    const int fd = openForMode(QFile::encodeName(QDir::fromNativeSeparators(path)), mode);
+    QString why;
+    int fd = openForMode(QFile::encodeName(QDir::fromNativeSeparators(path)), mode);
+    if (fd < 0)
+        why = systemReason(errno);
+    else
+        fd = keepIfRegular(fd, &why);
     if (fd < 0) {
         if (reason)
-            *reason = systemReason(errno);
+            *reason = why;
         return nullptr;
     }
     return std::unique_ptr<FileHandle>(new PosixFile(fd));
+}
+
+QString PosixFile::whyNotAFile(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(QDir::fromNativeSeparators(path));
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0)
+        return {}; // nothing there
+    if (S_ISLNK(st.st_mode) && ::stat(name.constData(), &st) != 0)
+        return errno == ENOENT ? QStringLiteral("it is a link to %1, which does not exist")
+                                     .arg(QFileInfo(QFile::decodeName(name)).symLinkTarget())
+                               : systemReason(errno);
+    return notRegular(st.st_mode);
+}
+
+void PosixFile::refuseWritesPastSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 PosixFile::~PosixFile()
@@ -146,4 +207,26 @@ IoResult PosixFile::sync()
         rc = ::fsync(m_fd);
     } while (rc < 0 && errno == EINTR);
     return rc == 0 ? IoResult::success() : lastFailure();
+}
+
+QList<FileHandle::Stretch> PosixFile::dataStretches(qint64 length)
+{
+    // A file of many small holes is taken as all data from some point on:
+    // slower to scan, never wrong.
+    constexpr int MostStretches = 1024;
+    QList<Stretch> stretches;
+    qint64 at = 0;
+    while (at < length) {
+        const off_t data = ::lseek(m_fd, at, SEEK_DATA);
+        if (data < 0 && errno == ENXIO)
+            break; // only a hole follows
+        const off_t hole = data < 0 ? -1 : ::lseek(m_fd, data, SEEK_HOLE);
+        if (data < 0 || hole < 0 || stretches.size() == MostStretches) {
+            stretches.append({at, length}); // the file system cannot tell
+            break;
+        }
+        stretches.append({data, std::min<qint64>(hole, length)});
+        at = hole;
+    }
+    return stretches;
 }

@@ -11,6 +11,9 @@ class PosixFile final : public FileHandle {
 public:
     static std::unique_ptr<FileHandle> open(const QString &path, FileSystem::Mode mode,
                                             QString *reason);
+    // Empty when `path` is absent or a regular file (through links); else why
+    // it cannot hold the archive: a folder, a dangling link, a pipe, a device.
+    static QString whyNotAFile(const QString &path);
     ~PosixFile() override;
     PosixFile(const PosixFile &) = delete;
     PosixFile &operator=(const PosixFile &) = delete;
@@ -21,6 +24,11 @@ public:
     IoResult writeAt(qint64 offset, const char *data, qint64 length) override;
     IoResult truncate(qint64 length) override;
     IoResult sync() override;
+    QList<Stretch> dataStretches(qint64 length) override;
+
+    // A write past the file-size limit (ulimit -f) then fails with EFBIG
+    // instead of the signal killing the program. Called once at start-up.
+    static void refuseWritesPastSizeLimit();
 
 private:
     explicit PosixFile(int fd) : m_fd(fd) {}

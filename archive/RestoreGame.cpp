@@ -70,7 +70,7 @@ RestoreResult loadGame(const QString &selectedGame)
         return refused(message);
     const IoResult found = file->findGame(name);
     QByteArray raw;
-    const IoResult read = found.ok && found.value > 0 ? file->readRecord(int(found.value), &raw) : found;
+    const IoResult read = found.ok && found.value > 0 ? file->readRecord(found.value, &raw) : found;
     if (!read.ok)
         return refused(file->failure(text("read"), read));
     if (found.value == 0)
@@ -81,7 +81,7 @@ RestoreResult loadGame(const QString &selectedGame)
     const QString damage = takeNumbers(stored, &result.game);
     if (!damage.isEmpty())
         return refused(text("The game \"%1\" cannot be opened: its record is damaged (%2).").arg(name, damage));
-    result.game.record = int(found.value);
+    result.game.record = found.value;
     result.game.whitePlayer = trimBlanks(stored.WhitePlayer).toString();
     result.game.blackPlayer = trimBlanks(stored.BlackPlayer).toString();
     return result;

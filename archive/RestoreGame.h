@@ -9,7 +9,7 @@ struct RestoredNumber {
 };
 
 struct RestoredGame {
-    int record = 0;
+    qint64 record = 0;
     QString whitePlayer, blackPlayer; // blanks at both ends removed
     RestoredNumber whiteHours, whiteMinutes, whiteSeconds;
     RestoredNumber blackHours, blackMinutes, blackSeconds;

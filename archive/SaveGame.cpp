@@ -77,14 +77,14 @@ bool needsNumberedName(const QString &name)
 }
 
 // Record 1 is the id record, so a game never lands there.
-int appendedRecord(const ArchiveFile &file)
+qint64 appendedRecord(const ArchiveFile &file)
 {
-    return std::max(file.count() + 1, 2);
+    return std::max<qint64>(file.count() + 1, 2);
 }
 
 struct Target {
     QString name;
-    int record = 0;
+    qint64 record = 0;
     int newId = 0; // 0 unless a numbered name is given
     QString error;
 };
@@ -113,7 +113,7 @@ Target findTarget(ArchiveFile &file)
     const IoResult found = file.findGame(Module1.GameName);
     if (!found.ok)
         return {{}, 0, 0, file.failure(text("read"), found)};
-    const int record = found.value > 0 ? int(found.value) : appendedRecord(file);
+    const qint64 record = found.value > 0 ? found.value : appendedRecord(file);
     return {Module1.GameName, record, 0, {}};
 }
 

@@ -14,7 +14,7 @@ struct GameSnapshot {
 struct SaveResult {
     bool ok = false;
     QString message; // for the user when !ok
-    int record = 0;  // the record written
+    qint64 record = 0; // the record written
 };
 
 // Saves the snapshot under Module1.GameName: over the highest-numbered record

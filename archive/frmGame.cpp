@@ -39,7 +39,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
 frmGame::frmGame(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_games(new GameListModel(this))
+      m_games(std::make_unique<GameListModel>())
 {
     createControls();
     Form_Load();
@@ -57,6 +57,7 @@ void frmGame::createControls()
 
     dgGame = new FlexGrid(this);
     dgGame->setObjectName(QStringLiteral("dgGame"));
+    dgGame->setAccessibleName(QStringLiteral("Saved games"));
     dgGame->move(0, 0);
 
     P1 = new QFrame(this);
@@ -80,43 +81,29 @@ void frmGame::Form_Load()
     dgGame->setWidth(Twips::fromPx(width()));
     dgGame->setHeight(Twips::fromPx(height()) - Twips::fromPx(P1->height()));
 
-    const int count = Apre_Archivio();
-
-    dgGame->setRows(count + 1);
-    dgGame->setCols(GameListModel::ColumnCount);
+    // The grid has count + 1 rows: the bold headers, records 2 to count
+    // (read from the archive as they are painted, the name column bold), and
+    // an empty row that belongs to no record.
+    Apre_Archivio();
     for (int col = 0; col < GameListModel::ColumnCount; ++col)
         dgGame->setColWidth(col, ColumnWidths[size_t(col)]);
 
-    for (int col = 0; col < GameListModel::ColumnCount; ++col) {
-        dgGame->setRow(0);
-        dgGame->setCol(col);
-        dgGame->setCellFontBold(true);
-        dgGame->setText(GameListModel::header(col));
-    }
-
-    // Rows 1 to count - 1 show records 2 to count; the grid reads them from
-    // the archive as it paints them, with the name column bold. Row count
-    // belongs to no record: empty cells, the name cell bold like the others.
-    dgGame->setRow(count);
-    dgGame->setCol(0);
-    dgGame->setCellFontBold(true);
-
-    // Filled bottom-up, the last cell made current is row 1, column 6: it is
-    // the current cell and the whole selection when the window opens.
+    // Row 1, column 6 is the current cell and the whole selection when the
+    // window opens, as if the grid had been filled from the bottom up.
     dgGame->setRow(1);
     dgGame->setCol(GameListModel::ColumnCount - 1);
 }
 
 // Opens the archive for the grid and gives its record count. When it cannot
 // be read the user is told why and the grid keeps just its empty row.
-int frmGame::Apre_Archivio()
+qint64 frmGame::Apre_Archivio()
 {
     QString reason;
     if (!m_games->open(Module1.ArchivePath, &reason))
         MsgBox::show(parentWidget(),
                      QStringLiteral("The saved games cannot be read from\n%1\n\n%2")
                          .arg(Module1.ArchivePath, reason));
-    dgGame->setSource(m_games);
+    dgGame->setSource(m_games.get());
     return m_games->count();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 class FlexGrid;
 class GameListModel;
@@ -22,11 +23,11 @@ protected:
 private:
     void createControls();
     void Form_Load();
-    int Apre_Archivio();
+    qint64 Apre_Archivio();
     void cmdOpen_Click();
     void cmdExit_Click();
 
-    GameListModel *m_games;
+    std::unique_ptr<GameListModel> m_games;
     FlexGrid *dgGame;
     QFrame *P1;
     QPushButton *cmdOpen;

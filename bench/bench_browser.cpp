@@ -1,5 +1,6 @@
-// Opens the saved-games browser over an archive of a million games and prints
-// how long it takes until the grid has painted, and the memory it needed.
+// Opens the saved-games browser over archives of one and of ten million games
+// and prints how long it takes until the grid has painted, and the memory it
+// needed. Each size runs in a process of its own, so its memory peak is its own.
 
 #include "app/Module1.h"
 #include "archive/GameRecord.h"
@@ -10,13 +11,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
 
 namespace {
 
-constexpr int Records = 1'000'000;
+constexpr qint64 Sizes[] = {1'000'000, 10'000'000};
 
 // Peak resident memory of this process, in KiB (VmHWM).
 qint64 peakKiB()
@@ -32,12 +34,14 @@ qint64 peakKiB()
     return -1;
 }
 
-bool writeArchive(const QString &path)
+// Numbered games Varko1, Varko2, ...: one record encoded, the name put in
+// by hand, so ten million records take seconds to write.
+bool writeArchive(const QString &path, qint64 records)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    file.write(GameRecord::idRecord(Records - 1));
+    file.write(GameRecord::idRecord(999));
     GameRecord g;
     g.WhitePlayer = QStringLiteral("Anna");
     g.BlackPlayer = QStringLiteral("Bruno");
@@ -45,11 +49,12 @@ bool writeArchive(const QString &path)
     g.BlackHours = g.BlackMinutes = g.BlackSeconds = QStringLiteral("00");
     g.TotalHours = g.TotalMinutes = g.TotalSeconds = QStringLiteral("00");
     g.Limit = g.WhiteLeft = g.BlackLeft = QStringLiteral("30");
+    const QByteArray record = g.encode();
     QByteArray chunk;
-    for (int n = 1; n < Records; ++n) {
-        g.RecordName = QStringLiteral("Varko%1").arg(n);
-        chunk += g.encode();
-        if (chunk.size() >= (1 << 20) || n == Records - 1) {
+    for (qint64 n = 1; n < records; ++n) {
+        chunk += QByteArray("Varko" + QByteArray::number(n)).leftJustified(GameRecord::NameWidth, ' ', true);
+        chunk += QByteArrayView(record).sliced(GameRecord::NameWidth);
+        if (chunk.size() >= (1 << 20) || n == records - 1) {
             if (file.write(chunk) != chunk.size())
                 return false;
             chunk.clear();
@@ -72,17 +77,12 @@ protected:
     }
 };
 
-} // namespace
-
-int main(int argc, char *argv[])
+// One size: writes the archive, opens the browser, prints the figures.
+int measure(qint64 records)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    Fonts::registerSubstitutes();
-    QApplication app(argc, argv);
-
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Varko.dat"));
-    if (!dir.isValid() || !writeArchive(path)) {
+    if (!dir.isValid() || !writeArchive(path, records)) {
         std::fprintf(stderr, "cannot write the archive in %s\n", qPrintable(dir.path()));
         return 1;
     }
@@ -104,11 +104,36 @@ int main(int argc, char *argv[])
     const qint64 paintedNs = clock.nsecsElapsed();
     const qint64 peak = peakKiB();
 
-    std::printf("records:                %d (%lld bytes)\n", Records, QFile(path).size());
-    std::printf("grid rows:              %d\n", grid->Rows());
+    std::printf("records:                %lld (%lld bytes)\n", records, QFile(path).size());
+    std::printf("grid rows:              %lld\n", grid->Rows());
     std::printf("construct (Form_Load):  %.1f ms\n", constructedNs / 1e6);
     std::printf("construct to 1st paint: %.1f ms (target <= 100 ms)\n", paintedNs / 1e6);
     std::printf("peak memory:            %.1f MiB absolute, %.1f MiB above baseline (target <= 50 MiB)\n",
                 peak / 1024.0, (peak - baseline) / 1024.0);
+    return 0;
+}
+
+} // namespace
+
+// Without arguments: every size, each by a run of this program with
+// "--records N".
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Fonts::registerSubstitutes();
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("--records"))
+        return measure(args[2].toLongLong());
+    for (const qint64 records : Sizes) {
+        QProcess run;
+        run.setProcessChannelMode(QProcess::ForwardedChannels);
+        run.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--records"), QString::number(records)});
+        if (!run.waitForFinished(-1) || run.exitCode() != 0)
+            return 1;
+        std::printf("\n");
+        std::fflush(stdout);
+    }
     return 0;
 }

@@ -43,7 +43,7 @@ void frmMain::Form_Load()
     // The archive's place and id counter; a failure is told once and the
     // clocks work on without it.
     const ArchiveStartup archive = openArchiveAtStartup(App::Path());
-    if (!archive.ok)
+    if (!archive.message.isEmpty())
         MsgBox::show(this, archive.message);
 
     for (ImageControl *i : {IWUnpress, IWPress}) {

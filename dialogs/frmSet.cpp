@@ -1,6 +1,7 @@
 #include "dialogs/frmSet.h"
 
 #include "app/Module1.h"
+#include "archive/Cp1252.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
 #include "ui/Twips.h"
@@ -46,6 +47,26 @@ std::optional<int> limitFrom(const QString &text)
     if (minutes < frmSet::MinLimit || minutes > frmSet::MaxLimit)
         return std::nullopt;
     return minutes;
+}
+
+// "Т" (U+0422), "у" (U+0443): each character and its code, so a character
+// that looks like a Latin one is still told apart.
+QString spelledOut(const QString &characters)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        const char32_t code = characters[i].isHighSurrogate() && i + 1 < characters.size()
+                                  ? QChar::surrogateToUcs4(characters[i], characters[i + 1])
+                                  : characters[i].unicode();
+        const bool combining = QChar::category(code) == QChar::Mark_NonSpacing;
+        // A combining mark is shown on a dotted circle, as it has no letter of its own.
+        const QString shown =
+            (combining ? QStringLiteral("\u25CC") : QString()) + QString::fromUcs4(&code, 1);
+        parts += QStringLiteral("\"%1\" (U+%2)")
+                     .arg(shown, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+        i += code > 0xFFFF ? 1 : 0;
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips)
@@ -181,10 +202,21 @@ void frmSet::cmdConferma_Click()
         cbTime->lineEdit()->selectAll();
         return;
     }
+    // Stored with "?" in their place, two such names would be one game in the
+    // archive and the second save would replace the first.
+    const QString outside = charactersOutsideCp1252(txtGameName->text());
+    if (!outside.isEmpty()) {
+        MsgBox::show(this, tr("The game's name cannot be saved as typed: the archive cannot hold the "
+                              "characters %1. Please choose a name without them.")
+                               .arg(spelledOut(outside)));
+        txtGameName->setFocus(Qt::OtherFocusReason);
+        txtGameName->selectAll();
+        return;
+    }
     Module1.WhiteName = txtWName->text();
     Module1.BlackName = txtBName->text();
     Module1.TimeLimit = *limit;
-    Module1.GameName = txtGameName->text();
+    Module1.GameName = txtGameName->text().normalized(QString::NormalizationForm_C);
     accept();
 }
 

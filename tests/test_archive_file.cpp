@@ -4,6 +4,9 @@
 #include "tests/test_archive_support.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 using ArchiveTest::archiveOf;
 
@@ -53,15 +56,28 @@ private slots:
         QCOMPARE(Module1.LastId, qint16(13));
     }
 
-    // A plain file where the program folder should be sends the archive to the
-    // user's folder; with that refused too, one message names both places and why.
+    // A program folder that can take an archive gets its own, even beside a
+    // per-user archive; a plain file where the program folder should be sends
+    // the archive to the user's folder; with that refused too, one message
+    // names both places and why.
     void startupFallsBackToUserFolder()
     {
+        const QByteArray elsewhere = archiveOf({"Elsewhere"}, "5  ");
+        QVERIFY(QDir().mkpath(QFileInfo(userArchive()).path()));
+        QFile user(userArchive());
+        QVERIFY(user.open(QIODevice::WriteOnly) && user.write(elsewhere) == elsewhere.size());
+        user.close();
+        const ArchiveStartup own = m_folder->startUp();
+        QVERIFY(own.ok && own.message.isEmpty());
+        QCOMPARE(Module1.ArchivePath, QDir::toNativeSeparators(m_folder->path));
+        QCOMPARE(m_folder->bytes(), GameRecord::idRecord(0));
+
         const QString blocked = m_folder->dir.filePath("blocked");
         QVERIFY(QFile(blocked).open(QIODevice::WriteOnly));
         QVERIFY(openArchiveAtStartup(blocked).ok);
         QCOMPARE(Module1.ArchivePath, userArchive());
-        QCOMPARE(ArchiveTest::fileBytes(userArchive()), GameRecord::idRecord(0));
+        QCOMPARE(Module1.LastId, qint16(5));
+        QCOMPARE(ArchiveTest::fileBytes(userArchive()), elsewhere);
 
         removeUserArchive();
         QVERIFY(QDir().mkpath(userArchive()));
@@ -70,6 +86,48 @@ private slots:
         for (const QString &part :
              {archivePathIn(blocked), QString("Not a directory"), userArchive(), QString("Is a directory")})
             QVERIFY2(started.message.contains(part), qPrintable(started.message));
+    }
+
+    // A Varko.dat beside the program that cannot hold games is named, with the
+    // reason, in one message, and the per-user archive is used; the archive
+    // commands on it fail at once with the reason, never waiting on a pipe.
+    void startupNamesUnusableArchive_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");     // at start-up
+        QTest::addColumn<QString>("openReason"); // when a command opens it
+        QTest::newRow("folder") << "folder" << "Is a directory" << "Is a directory";
+        QTest::newRow("dangling link") << "dangling" << "gone.dat, which does not exist"
+                                       << "No such file or directory";
+        QTest::newRow("named pipe") << "pipe" << "named pipe" << "named pipe";
+        QTest::newRow("link to a device") << "device" << "device" << "device";
+    }
+    void startupNamesUnusableArchive()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QFETCH(QString, openReason);
+        const QByteArray path = QFile::encodeName(m_folder->path);
+        if (kind == "folder")
+            QVERIFY(QDir().mkpath(m_folder->path));
+        else if (kind == "pipe")
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(kind == "device" ? "/dev/zero" : m_folder->dir.filePath("gone.dat"),
+                                m_folder->path));
+        const ArchiveStartup started = m_folder->startUp();
+        QVERIFY(started.ok);
+        for (const QString &part : {QDir::toNativeSeparators(m_folder->path), reason, userArchive()})
+            QVERIFY2(started.message.contains(part), qPrintable(started.message));
+        QCOMPARE(Module1.ArchivePath, userArchive());
+        QCOMPARE(ArchiveTest::fileBytes(userArchive()), GameRecord::idRecord(0));
+
+        Module1.ArchivePath = m_folder->path;
+        const FindResult found = FindGame("Blitz");
+        const SaveResult saved = saveGame(GameSnapshot{});
+        QVERIFY2(!found.ok && found.message.contains(openReason), qPrintable(found.message));
+        QVERIFY2(!saved.ok && saved.message.contains(openReason), qPrintable(saved.message));
+        QVERIFY(!QFileInfo(m_folder->path).isFile()); // nothing created behind a dangling link
     }
 
     void creatingKeepsArchiveMadeMeanwhile()

@@ -6,6 +6,9 @@
 #include "tests/tools/ForwardingFile.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <sys/resource.h>
 
 using ArchiveTest::archiveOf;
 using ArchiveTest::idleSnapshot;
@@ -101,6 +104,15 @@ private slots:
         wide.timeLimit = 120;
         wide.whiteLeftCaption = " 120";
         wide.blackLeftCaption = "-3";
+        // Decomposed characters with a byte of their own are stored composed.
+        GameSnapshot decomposed = idleSnapshot();
+        decomposed.whitePlayer = u"Rene\u0301"_qs;
+        decomposed.blackPlayer = u"\u212Bngstro\u0308m q\u0308"_qs;
+        QTest::newRow("decomposed in every field")
+            << u"Zoe\u0308"_qs << decomposed
+            << QByteArray("Zo\xEB").leftJustified(15) + QByteArray("Ren\xE9").leftJustified(30) +
+                   QByteArray("\xC5ngstr\xF6m q?").leftJustified(30) + QByteArray("00").repeated(9) +
+                   "30 00 00 ";
         QTest::newRow("15-char name, 31-char player keeps 30, 120-minute limit")
             << "ABCDEFGHIJKLMNO" << wide
             << "ABCDEFGHIJKLMNO" + QByteArray(30, 'w') + QByteArray("Zo\xEB \x80 ??").leftJustified(30) +
@@ -217,23 +229,35 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<Faults>("faults");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("appending over a trailing piece") << "New" << Faults{2, false} << "left as it was";
-        QTest::newRow("id record fails, game written") << "" << Faults{3, false} << "left as it was";
-        QTest::newRow("putting back fails too") << "Alpha" << Faults{2, true} << "could not be put back";
+        QTest::addColumn<qint64>("sizeLimit"); // ulimit -f, in bytes; 0: none
+        QTest::newRow("appending over a trailing piece") << "New" << Faults{2, false} << "left as it was" << 0LL;
+        QTest::newRow("id record fails, game written") << "" << Faults{3, false} << "left as it was" << 0LL;
+        QTest::newRow("putting back fails too") << "Alpha" << Faults{2, true} << "could not be put back" << 0LL;
+        // The write stops at the limit and the next one fails with EFBIG:
+        // the program must not be killed by SIGXFSZ.
+        QTest::newRow("file-size limit") << "New" << Faults{} << "left as it was" << 350LL;
     }
     void failedSave()
     {
         QFETCH(QString, name);
         QFETCH(Faults, faults);
         QFETCH(QString, outcome);
+        QFETCH(qint64, sizeLimit);
         const QByteArray archive = archiveOf({"Alpha", "Blitz"}, "2  ") + "torn";
         QVERIFY(m_folder->write(archive));
+        QVERIFY(m_folder->startUp().ok); // as the program starts
         Module1.GameName = name;
-        Module1.LastId = 2;
         m_disk.faults = faults;
+        rlimit before{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+        rlimit limited = before;
+        limited.rlim_cur = sizeLimit > 0 ? rlim_t(sizeLimit) : before.rlim_cur;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
         const SaveResult saved = saveGame(idleSnapshot());
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &before) == 0);
         QVERIFY(!saved.ok);
-        for (const QString &part : {QDir::toNativeSeparators(m_folder->path), DiskFull, outcome})
+        const QString reason = sizeLimit > 0 ? QStringLiteral("File too large") : DiskFull;
+        for (const QString &part : {QDir::toNativeSeparators(m_folder->path), reason, outcome})
             QVERIFY2(saved.message.contains(part), qPrintable(saved.message));
         QCOMPARE(Module1.GameName, name);
         QCOMPARE(Module1.LastId, qint16(2));
@@ -244,6 +268,30 @@ private slots:
         }
         QCOMPARE(m_folder->bytes(), archive);
         QVERIFY(!QFile::exists(m_folder->path + "-journal"));
+    }
+
+    // 2^32 + 3 records, a hole between the first four and the last (no disk
+    // used): the count and every offset must keep their high bits, or the
+    // numbered game lands on record 4 and the far end is never searched.
+    void archiveBeyond32BitCount()
+    {
+        const qint64 last = (qint64(1) << 32) + 3;
+        GameRecord far;
+        far.RecordName = "Varko7";
+        const QByteArray head = archiveOf({"Keep2", "Keep3", "Keep4"});
+        QVERIFY(ArchiveTest::writeSparse(m_folder->path, head, last, far.encode()));
+        QVERIFY(m_folder->startUp().ok);
+        Module1.GameName.clear();
+        const SaveResult saved = saveGame(idleSnapshot());
+        QVERIFY2(saved.ok, qPrintable(saved.message));
+        QCOMPARE(saved.record, last + 1);
+        QCOMPARE(Module1.GameName, u"Varko8"_qs); // Varko7 at the far end was seen
+        QCOMPARE(QFileInfo(m_folder->path).size(), (last + 1) * GameRecord::Size);
+        QFile file(m_folder->path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(4 * GameRecord::Size), archiveOf({"Keep2", "Keep3", "Keep4"}, "8  "));
+        QCOMPARE(FindGame("Varko8").record, std::optional(last + 1));
+        QCOMPARE(FindGame("Varko7").record, std::optional(last));
     }
 
 private:

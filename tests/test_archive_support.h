@@ -38,6 +38,16 @@ inline QByteArray archiveOf(const QStringList &names, const QByteArray &counter 
     return bytes;
 }
 
+// An archive of `records` records that is a hole of a sparse file (no disk
+// used) between `head`, from the first byte, and `last`, the last record.
+inline bool writeSparse(const QString &path, const QByteArray &head, qint64 records, const QByteArray &last)
+{
+    QFile f(path);
+    const qint64 lastAt = (records - 1) * GameRecord::Size;
+    return f.open(QIODevice::WriteOnly) && f.write(head) == head.size() && f.resize(lastAt) && f.seek(lastAt)
+           && f.write(last) == last.size();
+}
+
 // What the window shows before any game was started.
 inline GameSnapshot idleSnapshot()
 {

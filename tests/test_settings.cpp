@@ -153,6 +153,46 @@ private slots:
             QVERIFY(untouched() && TestSupport::boxes().shown.first().prompt.contains(QStringLiteral("999")));
     }
 
+    // A game name the archive cannot hold as typed (it would be stored with
+    // "?" and meet other names there) is refused, naming each character once;
+    // the dialog stays open and writes nothing. A decomposed letter that has a
+    // byte of its own is taken, composed.
+    void gameNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("taken"); // empty: refused
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("Cyrillic") << u"\u0422\u0443\u0440 1 \u0422"_qs << QString()
+                                  << u"\"\u0422\" (U+0422), \"\u0443\" (U+0443), \"\u0440\" (U+0440). "_qs;
+        QTest::newRow("outside the BMP")
+            << u"Blitz \U0001F600"_qs << QString() << u"\"\U0001F600\" (U+1F600). "_qs;
+        QTest::newRow("mark with no composed byte") << u"q\u0308"_qs << QString() << u"(U+0308). "_qs;
+        QTest::newRow("decomposed with a byte") << u"Zoe\u0308"_qs << u"Zo\u00EB"_qs << QString();
+        const QString codePage = u"Caf\u00E9 \u20AC \u0153?"_qs;
+        QTest::newRow("code page letters") << codePage << codePage << QString();
+    }
+    void gameNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, taken);
+        QFETCH(QString, refusal);
+        frmSet dlg(&m_main);
+        open(dlg);
+        auto *box = child<QLineEdit>(dlg, "txtGameName");
+        box->setText(name); // as pasted
+        cmdConferma(dlg)->click();
+        QCOMPARE(dlg.isVisible(), taken.isEmpty());
+        QCOMPARE(TestSupport::boxes().shown.size(), taken.isEmpty() ? 1 : 0);
+        if (!taken.isEmpty()) {
+            QCOMPARE(Module1.GameName, taken);
+            return;
+        }
+        const QString prompt = TestSupport::boxes().shown.first().prompt;
+        QVERIFY2(prompt.contains(refusal), qPrintable(prompt));
+        QVERIFY(untouched());
+        QCOMPARE(dlg.focusWidget(), box);
+    }
+
 private:
     QWidget m_main;
 };

@@ -115,8 +115,8 @@ Outcome run(Step step, const QString &folder)
     GameListModel model;
     Outcome outcome;
     outcome.ok = model.open(Module1.ArchivePath, &outcome.message);
-    for (int row = 0; row + 1 < model.rowCount(); ++row)
-        outcome.blankRows += model.data(model.index(row, 0)).toString().isEmpty() ? 1 : 0;
+    for (qint64 row = 1; row < model.count(); ++row)
+        outcome.blankRows += model.text(row, 0).isEmpty() ? 1 : 0;
     return outcome;
 }
 

@@ -1,256 +1,75 @@
 #include "ui/FlexGrid.h"
 
+#include "ui/GridSource.h"
 #include "ui/Twips.h"
 
-#include <QAbstractTableModel>
-#include <QEvent>
-#include <QHash>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPointer>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionHeader>
+#include <QWheelEvent>
 #include <QtDebug>
 #include <algorithm>
-#include <optional>
 
-// What the view shows: grid rows 1.. as its rows, grid row 0 as its horizontal
-// header. A cell's text and bold type are its own when set through the grid,
-// otherwise read from the source at the moment the view asks for them.
-class FlexGrid::Cells final : public QAbstractTableModel {
-public:
-    explicit Cells(QObject *parent) : QAbstractTableModel(parent) {}
+namespace {
 
-    int rows() const { return m_rows; }
-    int cols() const { return m_cols; }
+// The scroll bar's range when the rows do not fit in it: one step then
+// covers several rows, and the keys still move row by row.
+constexpr qint64 MostScrollSteps = 1 << 30;
+constexpr int TextMargin = 2;
+constexpr int WheelRows = 3;
 
-    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_rows - 1; }
-    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_cols; }
-    Qt::ItemFlags flags(const QModelIndex &index) const override
-    {
-        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-    }
-
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!checkIndex(index, CheckIndexOption::IndexIsValid))
-            return {};
-        return cellData(index.row() + 1, index.column(), role);
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || section < 0 || section >= m_cols)
-            return {};
-        return cellData(0, section, role);
-    }
-
-    QString text(int row, int col) const
-    {
-        const Own *own = ownAt(row, col);
-        if (own && own->text)
-            return *own->text;
-        if (!m_source || col >= m_source->columnCount())
-            return {};
-        if (row == 0)
-            return m_source->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString();
-        if (row - 1 >= m_source->rowCount())
-            return {};
-        return m_source->data(m_source->index(row - 1, col), Qt::DisplayRole).toString();
-    }
-
-    bool bold(int row, int col) const
-    {
-        const Own *own = ownAt(row, col);
-        if (own && own->bold)
-            return *own->bold;
-        if (!m_source || col >= m_source->columnCount())
-            return false;
-        QVariant font;
-        if (row == 0)
-            font = m_source->headerData(col, Qt::Horizontal, Qt::FontRole);
-        else if (row - 1 < m_source->rowCount())
-            font = m_source->data(m_source->index(row - 1, col), Qt::FontRole);
-        return font.isValid() && qvariant_cast<QFont>(font).bold();
-    }
-
-    void setText(int row, int col, const QString &text)
-    {
-        m_own[key(row, col)].text = text;
-        changed(row, col);
-    }
-
-    void setBold(int row, int col, bool bold)
-    {
-        m_own[key(row, col)].bold = bold;
-        changed(row, col);
-    }
-
-    void setRows(int rows)
-    {
-        rows = std::max(1, rows);
-        if (rows > m_rows) {
-            beginInsertRows({}, m_rows - 1, rows - 2);
-            m_rows = rows;
-            endInsertRows();
-        } else if (rows < m_rows) {
-            beginRemoveRows({}, rows - 1, m_rows - 2);
-            m_rows = rows;
-            m_own.removeIf([rows](const auto &it) { return rowOf(it.key()) >= rows; });
-            endRemoveRows();
-        }
-    }
-
-    void setCols(int cols)
-    {
-        cols = std::max(0, cols);
-        if (cols > m_cols) {
-            beginInsertColumns({}, m_cols, cols - 1);
-            m_cols = cols;
-            endInsertColumns();
-        } else if (cols < m_cols) {
-            beginRemoveColumns({}, cols, m_cols - 1);
-            m_cols = cols;
-            m_own.removeIf([cols](const auto &it) { return colOf(it.key()) >= cols; });
-            endRemoveColumns();
-        }
-    }
-
-    void setSource(QAbstractItemModel *source)
-    {
-        if (m_source)
-            disconnect(m_source, nullptr, this, nullptr);
-        m_source = source;
-        if (source) {
-            // The grid's shape is its own (Rows, Cols); whatever the source
-            // changes only means the cells read again.
-            connect(source, &QAbstractItemModel::dataChanged, this, &Cells::refreshAll);
-            connect(source, &QAbstractItemModel::headerDataChanged, this, &Cells::refreshAll);
-            connect(source, &QAbstractItemModel::modelReset, this, &Cells::refreshAll);
-            connect(source, &QAbstractItemModel::layoutChanged, this, &Cells::refreshAll);
-            connect(source, &QAbstractItemModel::rowsInserted, this, &Cells::refreshAll);
-            connect(source, &QAbstractItemModel::rowsRemoved, this, &Cells::refreshAll);
-            connect(source, &QObject::destroyed, this, &Cells::refreshAll);
-        }
-        refreshAll();
-    }
-
-    void setFont(const QFont &font)
-    {
-        m_font = font;
-        refreshAll();
-    }
-
-private:
-    struct Own {
-        std::optional<QString> text;
-        std::optional<bool> bold;
-    };
-
-    static quint64 key(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }
-    static int rowOf(quint64 key) { return int(key >> 32); }
-    static int colOf(quint64 key) { return int(key & 0xffffffffu); }
-
-    const Own *ownAt(int row, int col) const
-    {
-        const auto it = m_own.constFind(key(row, col));
-        return it == m_own.cend() ? nullptr : &*it;
-    }
-
-    QVariant cellData(int row, int col, int role) const
-    {
-        switch (role) {
-        case Qt::DisplayRole: return text(row, col);
-        case Qt::FontRole: {
-            QFont font = m_font;
-            font.setBold(bold(row, col));
-            return font;
-        }
-        case Qt::TextAlignmentRole: return int(Qt::AlignLeft | Qt::AlignVCenter);
-        default: return {};
-        }
-    }
-
-    void changed(int row, int col)
-    {
-        if (row == 0)
-            emit headerDataChanged(Qt::Horizontal, col, col);
-        else
-            emit dataChanged(index(row - 1, col), index(row - 1, col));
-    }
-
-    void refreshAll()
-    {
-        if (m_cols == 0)
-            return;
-        if (m_rows > 1)
-            emit dataChanged(index(0, 0), index(m_rows - 2, m_cols - 1));
-        emit headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
-    }
-
-    QPointer<QAbstractItemModel> m_source;
-    QHash<quint64, Own> m_own;
-    QFont m_font;
-    int m_rows = 2;
-    int m_cols = 2;
-};
-
-FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_cells(new Cells(this))
+// a * b / c without overflow, for the scroll bar's scaling.
+qint64 scaled(qint64 a, qint64 b, qint64 c)
 {
-    setModel(m_cells);
+    return c == 0 ? 0 : qint64(static_cast<long double>(a) * b / c);
+}
 
-    // No fixed column; the fixed row is the horizontal header. Sections keep
-    // the widths the program gives them and the rows one height, so the view
-    // never has to measure the body (which may hold a million rows).
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QHeaderView *header = horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Fixed);
-    header->setSectionsClickable(false);
-    header->setHighlightSections(false);
-    header->setStretchLastSection(false);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+} // namespace
 
-    setSelectionMode(QAbstractItemView::ContiguousSelection);
-    setSelectionBehavior(QAbstractItemView::SelectItems);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setTabKeyNavigation(false);
-    setCornerButtonEnabled(false);
-    setWordWrap(false);
-    setTextElideMode(Qt::ElideNone);
-    applyFont();
+FlexGrid::FlexGrid(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
 }
 
 FlexGrid::~FlexGrid() = default;
 
-void FlexGrid::setSource(QAbstractItemModel *source)
+void FlexGrid::setSource(const GridSource *source)
 {
-    m_cells->setSource(source);
+    m_source = source;
+    m_widths.resize(Cols(), Twips::px(1000));
+    m_row = m_rowSel = Rows() > 1 ? 1 : 0;
+    m_col = m_colSel = 0;
+    m_top = 1;
+    updateScrollBars();
+    selectionMoved();
 }
 
-int FlexGrid::Rows() const { return m_cells->rows(); }
-
-void FlexGrid::setRows(int rows)
+qint64 FlexGrid::Rows() const
 {
-    m_cells->setRows(rows);
-    m_row = std::min(m_row, Rows() - 1);
+    return m_source ? std::max<qint64>(1, m_source->rows()) : 1;
 }
 
-int FlexGrid::Cols() const { return m_cells->cols(); }
-
-void FlexGrid::setCols(int cols)
+int FlexGrid::Cols() const
 {
-    m_cells->setCols(cols);
-    m_col = std::clamp(m_col, 0, std::max(0, Cols() - 1));
+    return m_source ? m_source->cols() : 0;
 }
 
-void FlexGrid::setRow(int row)
+void FlexGrid::setRow(qint64 row)
 {
     if (row < 0 || row >= Rows()) {
-        qWarning("FlexGrid: row %d outside 0..%d", row, Rows() - 1);
+        qWarning("FlexGrid: row %lld outside 0..%lld", row, Rows() - 1);
         return;
     }
-    m_row = row;
-    selectCurrentCell();
+    m_row = m_rowSel = row;
+    m_colSel = m_col;
+    selectionMoved();
 }
 
 void FlexGrid::setCol(int col)
@@ -259,94 +78,251 @@ void FlexGrid::setCol(int col)
         qWarning("FlexGrid: column %d outside 0..%d", col, Cols() - 1);
         return;
     }
-    m_col = col;
-    selectCurrentCell();
-}
-
-int FlexGrid::RowSel() const
-{
-    // The view's current index follows the end of a selection: the cell
-    // clicked, the cell a drag reached, the cell a Shift+arrow moved to.
-    const QModelIndex current = currentIndex();
-    return current.isValid() ? current.row() + 1 : m_row;
+    m_col = m_colSel = col;
+    m_rowSel = m_row;
+    selectionMoved();
 }
 
 QString FlexGrid::Text() const
 {
-    return m_col < Cols() ? m_cells->text(m_row, m_col) : QString();
-}
-
-void FlexGrid::setText(const QString &text)
-{
-    if (m_col < Cols())
-        m_cells->setText(m_row, m_col, text);
+    return m_col < Cols() ? m_source->text(m_row, m_col) : QString();
 }
 
 bool FlexGrid::CellFontBold() const
 {
-    return m_col < Cols() && m_cells->bold(m_row, m_col);
+    return m_col < Cols() && m_source->bold(m_row, m_col);
 }
 
-void FlexGrid::setCellFontBold(bool bold)
+int FlexGrid::ColWidth(int col) const
 {
-    if (m_col < Cols())
-        m_cells->setBold(m_row, m_col, bold);
+    return col >= 0 && col < m_widths.size() ? Twips::fromPx(m_widths[col]) : 0;
 }
 
-int FlexGrid::ColWidth(int col) const { return Twips::fromPx(columnWidth(col)); }
-void FlexGrid::setColWidth(int col, int twips) { setColumnWidth(col, Twips::px(twips)); }
-int FlexGrid::Width() const { return Twips::fromPx(width()); }
+void FlexGrid::setColWidth(int col, int twips)
+{
+    if (col < 0 || col >= m_widths.size())
+        return;
+    m_widths[col] = Twips::px(twips);
+    updateScrollBars();
+    viewport()->update();
+}
+
 void FlexGrid::setWidth(int twips) { resize(Twips::px(twips), height()); }
-int FlexGrid::Height() const { return Twips::fromPx(height()); }
 void FlexGrid::setHeight(int twips) { resize(width(), Twips::px(twips)); }
 
-void FlexGrid::mousePressEvent(QMouseEvent *event)
+QRect FlexGrid::showCell(qint64 row, int col)
 {
-    QTableView::mousePressEvent(event);
-    followUserMove(event->modifiers());
+    if (row >= 1 && row < m_top)
+        setTop(row);
+    else if (row >= m_top + visibleRows())
+        setTop(row - visibleRows() + 1);
+    const int left = columnLeft(col) - horizontalScrollBar()->value();
+    const int top = row == 0 ? 0 : int(row - m_top + 1) * rowHeight();
+    return QRect(left, top, col < m_widths.size() ? m_widths[col] : 0, rowHeight());
 }
 
-void FlexGrid::keyPressEvent(QKeyEvent *event)
+int FlexGrid::rowHeight() const
 {
-    QTableView::keyPressEvent(event);
-    followUserMove(event->modifiers());
+    return fontMetrics().height() + 4;
+}
+
+int FlexGrid::columnLeft(int col) const
+{
+    int left = 0;
+    for (int c = 0; c < col && c < m_widths.size(); ++c)
+        left += m_widths[c];
+    return left;
+}
+
+int FlexGrid::columnsWidth() const
+{
+    return columnLeft(int(m_widths.size()));
+}
+
+// Whole body rows below the fixed row.
+int FlexGrid::visibleRows() const
+{
+    return std::max(1, viewport()->height() / rowHeight() - 1);
+}
+
+qint64 FlexGrid::lastTop() const
+{
+    return std::max<qint64>(1, bodyRows() - visibleRows() + 1);
+}
+
+void FlexGrid::setTop(qint64 top)
+{
+    m_top = std::clamp<qint64>(top, 1, lastTop());
+    const qint64 steps = verticalScrollBar()->maximum();
+    m_scrolling = true;
+    verticalScrollBar()->setValue(int(scaled(m_top - 1, steps, lastTop() - 1)));
+    m_scrolling = false;
+    viewport()->update();
+}
+
+void FlexGrid::updateScrollBars()
+{
+    const qint64 steps = std::min(lastTop() - 1, MostScrollSteps);
+    m_scrolling = true;
+    verticalScrollBar()->setRange(0, int(steps));
+    verticalScrollBar()->setPageStep(int(std::min<qint64>(visibleRows(), MostScrollSteps)));
+    horizontalScrollBar()->setRange(0, std::max(0, columnsWidth() - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    m_scrolling = false;
+    setTop(m_top);
+}
+
+void FlexGrid::scrollContentsBy(int, int)
+{
+    if (!m_scrolling)
+        m_top = 1 + scaled(verticalScrollBar()->value(), lastTop() - 1, verticalScrollBar()->maximum());
+    viewport()->update();
+}
+
+void FlexGrid::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
 }
 
 void FlexGrid::changeEvent(QEvent *event)
 {
-    QTableView::changeEvent(event);
+    QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange)
-        applyFont();
+        updateScrollBars();
 }
 
-void FlexGrid::applyFont()
+bool FlexGrid::cellAt(QPoint pos, qint64 *row, int *col) const
 {
-    m_cells->setFont(font());
-    // One row height for the body and the fixed row, from the font.
-    const int rowHeight = fontMetrics().height() + 4;
-    verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setDefaultSectionSize(rowHeight);
-    horizontalHeader()->setFixedHeight(rowHeight);
-}
-
-void FlexGrid::selectCurrentCell()
-{
-    if (m_row >= 1 && m_col < Cols())
-        selectionModel()->setCurrentIndex(m_cells->index(m_row - 1, m_col),
-                                          QItemSelectionModel::ClearAndSelect);
-    else
-        selectionModel()->clear(); // the fixed row takes no selection
-}
-
-void FlexGrid::followUserMove(Qt::KeyboardModifiers modifiers)
-{
-    // Without Shift the user moved the current cell; with it the selection
-    // was stretched and the current cell stays where it started.
-    if (modifiers & Qt::ShiftModifier)
-        return;
-    const QModelIndex current = currentIndex();
-    if (current.isValid()) {
-        m_row = current.row() + 1;
-        m_col = current.column();
+    const int line = pos.y() / rowHeight();
+    if (pos.y() < 0 || line == 0 || m_top + line - 1 >= Rows())
+        return false;
+    const int x = pos.x() + horizontalScrollBar()->value();
+    for (int c = 0, left = 0; c < m_widths.size(); left += m_widths[c], ++c) {
+        if (x >= left && x < left + m_widths[c]) {
+            *row = m_top + line - 1;
+            *col = c;
+            return true;
+        }
     }
+    return false;
+}
+
+void FlexGrid::moveSelectionEnd(qint64 row, int col, bool withCurrent)
+{
+    m_rowSel = std::clamp<qint64>(row, std::min<qint64>(1, Rows() - 1), Rows() - 1);
+    m_colSel = std::clamp(col, 0, std::max(0, Cols() - 1));
+    if (withCurrent) {
+        m_row = m_rowSel;
+        m_col = m_colSel;
+    }
+    showCell(m_rowSel, m_colSel);
+    selectionMoved();
+}
+
+// The grid paints its own cells, so a screen reader hears the row where the
+// selection ends through the description.
+void FlexGrid::selectionMoved()
+{
+    QStringList cells;
+    for (int col = 0; col < Cols(); ++col)
+        cells += m_source->text(m_rowSel, col).trimmed();
+    setAccessibleDescription(tr("Row %1 of %2: %3").arg(m_rowSel).arg(Rows() - 1).arg(cells.join(u", ")));
+    viewport()->update();
+}
+
+void FlexGrid::mousePressEvent(QMouseEvent *event)
+{
+    qint64 row;
+    int col;
+    if (event->button() == Qt::LeftButton && cellAt(event->position().toPoint(), &row, &col))
+        moveSelectionEnd(row, col, !(event->modifiers() & Qt::ShiftModifier));
+}
+
+void FlexGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    qint64 row;
+    int col;
+    if ((event->buttons() & Qt::LeftButton) && cellAt(event->position().toPoint(), &row, &col))
+        moveSelectionEnd(row, col, false);
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent *event)
+{
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    qint64 row = m_rowSel;
+    int col = m_colSel;
+    switch (event->key()) {
+    case Qt::Key_Up: --row; break;
+    case Qt::Key_Down: ++row; break;
+    case Qt::Key_Left: --col; break;
+    case Qt::Key_Right: ++col; break;
+    case Qt::Key_PageUp: row -= visibleRows(); break;
+    case Qt::Key_PageDown: row += visibleRows(); break;
+    case Qt::Key_Home: control ? row = 1 : col = 0; break;
+    case Qt::Key_End: control ? row = Rows() - 1 : col = Cols() - 1; break;
+    default:
+        event->ignore(); // Enter, Escape and the rest belong to the window
+        return;
+    }
+    moveSelectionEnd(row, col, !(event->modifiers() & Qt::ShiftModifier));
+}
+
+void FlexGrid::wheelEvent(QWheelEvent *event)
+{
+    const int notches = event->angleDelta().y() / 120;
+    if (notches == 0) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    setTop(m_top - qint64(notches) * WheelRows);
+    event->accept();
+}
+
+void FlexGrid::paintEvent(QPaintEvent *)
+{
+    QPainter painter(viewport());
+    const int height = rowHeight();
+    const int left = -horizontalScrollBar()->value();
+    const int lines = viewport()->height() / height + 1;
+    for (int line = 0; line <= lines; ++line) {
+        const qint64 row = line == 0 ? 0 : m_top + line - 1;
+        if (row >= Rows())
+            break;
+        for (int c = 0, x = left; c < m_widths.size(); x += m_widths[c], ++c)
+            paintCell(painter, row, c, QRect(x, line * height, m_widths[c], height));
+    }
+}
+
+void FlexGrid::paintCell(QPainter &painter, qint64 row, int col, QRect rect)
+{
+    if (rect.right() < 0 || rect.left() > viewport()->width())
+        return;
+    QFont font = this->font();
+    font.setBold(m_source->bold(row, col));
+    if (row == 0) {
+        QStyleOptionHeader option;
+        option.initFrom(this);
+        option.rect = rect;
+        option.section = col;
+        option.text = m_source->text(row, col);
+        option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        // The style may leave its own clip and pen behind.
+        painter.save();
+        painter.setFont(font);
+        style()->drawControl(QStyle::CE_Header, &option, &painter, this);
+        painter.restore();
+        return;
+    }
+    const bool selected = row >= std::min(m_row, m_rowSel) && row <= std::max(m_row, m_rowSel)
+                          && col >= std::min(m_col, m_colSel) && col <= std::max(m_col, m_colSel);
+    if (selected)
+        painter.fillRect(rect, palette().brush(QPalette::Highlight));
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter.drawLine(rect.topRight(), rect.bottomRight());
+    painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter.setFont(font);
+    painter.drawText(rect.adjusted(TextMargin, 0, -TextMargin, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                     m_source->text(row, col));
 }

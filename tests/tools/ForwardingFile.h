@@ -23,6 +23,7 @@ public:
     }
     IoResult truncate(qint64 length) override { return m_real->truncate(length); }
     IoResult sync() override { return m_real->sync(); }
+    QList<Stretch> dataStretches(qint64 length) override { return m_real->dataStretches(length); }
 
 protected:
     FileHandle &real() { return *m_real; }
