@@ -91,6 +91,9 @@ def check(program):
     images = [o for o in descendants(main) if o.getRole() == pyatspi.ROLE_IMAGE]
     if len(images) != 7 or not all(i.name for i in images):
         fail("pictures offered: " + ", ".join(repr(i.name) for i in images))
+    seconds = [o.name for o in descendants(main) if o.description == "White seconds"]
+    if seconds != ["00"]:
+        fail(f"White's seconds read {seconds}")
 
     pyatspi.Registry.registerEventListener(on_name_change, "object:property-change:accessible-name")
     focus_and_type("Varko Chronometer", "ctrl+n")

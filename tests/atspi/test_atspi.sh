@@ -13,12 +13,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=140
-while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
-export DISPLAY=:$display
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number once it is ready.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+export DISPLAY=:$(<"$work/display")
 
 # dbus-daemon forks; it prints the bus address, then its own process id.
 { read -r address; read -r bus; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
