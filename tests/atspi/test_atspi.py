@@ -1,7 +1,7 @@
 """What a screen reader finds in the running program, read over AT-SPI.
 
-Run by test_atspi.sh on a private display and session bus; the one argument
-is the program to start. Exits non-zero with a message at the first failure.
+Run by test_atspi.sh on a private display and buses; the one argument is the
+program to start. Exits non-zero with a message at the first failure.
 """
 import subprocess
 import sys
@@ -10,70 +10,47 @@ import time
 import pyatspi
 from gi.repository import GLib
 
-STATUS_NAMES = []  # names the status line announced, in order
+STATUS_NAMES = []  # what the status line announced, in order
 
 
-def fail(message):
-    raise SystemExit("FAIL: " + message)
+def expect(condition, message):
+    if not condition:
+        raise SystemExit("FAIL: " + message)
 
 
 def pump(seconds, done=lambda: False):
     """Runs the event loop until done() or the time is up; gives done()."""
     end = time.monotonic() + seconds
-    context = GLib.MainContext.default()
     while not done() and time.monotonic() < end:
-        if not context.iteration(False):
+        if not GLib.MainContext.default().iteration(False):
             time.sleep(0.02)
     return done()
 
 
+def present(node):  # an accessible without children counts as false
+    return (child for child in node if child is not None)
+
+
 def descendants(node, depth=0):
-    for child in node:
-        if child is None:
-            continue
+    for child in present(node):
         yield child
         if depth < 12:
             yield from descendants(child, depth + 1)
 
 
-def find(root, role, name=None, seconds=10):
-    """The first object of that role (and name) under root, waited for."""
+def top_level(name, role):
+    desktop = pyatspi.Registry.getDesktop(0)
     found = []
-
-    def look():
-        found[:] = [o for o in descendants(root) if o.getRole() == role and (name is None or o.name == name)]
-        return bool(found)
-
-    if not pump(seconds, look):
-        fail(f"no {pyatspi.Role(role).value_nick if hasattr(pyatspi.Role(role), 'value_nick') else role} {name!r}")
+    look = lambda: found.extend(w for app in present(desktop) for w in present(app) if w.name == name) or found
+    expect(pump(15, look), f"no window {name!r}")
+    expect(found[0].getRole() == role, f"{name!r} has role {found[0].getRoleName()!r}")
     return found[0]
 
 
-def top_level(name, role, seconds=15):
-    desktop = pyatspi.Registry.getDesktop(0)
-    found = []
-
-    def look():
-        found[:] = [w for app in desktop if app is not None for w in app if w is not None and w.name == name]
-        return bool(found)
-
-    if not pump(seconds, look):
-        fail(f"no window {name!r}")
-    window = found[0]
-    if window.getRole() != role:
-        fail(f"{name!r} has role {window.getRoleName()!r}")
-    return window
-
-
-def xdotool(*args):
-    subprocess.run(["xdotool", *args], check=True, capture_output=True)
-
-
-def focus_and_type(title, *keys):
+def keys(title, *names):
     window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                             check=True, capture_output=True, text=True).stdout.split()[0]
-    xdotool("windowfocus", "--sync", window)
-    xdotool("key", *keys)
+    subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", *names], check=True)
 
 
 def on_name_change(event):
@@ -81,56 +58,45 @@ def on_name_change(event):
         STATUS_NAMES.append(event.source.name)
 
 
-def check(program):
+def check():
     main = top_level("Varko Chronometer", pyatspi.ROLE_FRAME)
-    status_bars = [o for o in descendants(main) if o.getRole() == pyatspi.ROLE_STATUS_BAR]
-    if len(status_bars) != 1:
-        fail(f"{len(status_bars)} status bars")
+    roles = [o.getRole() for o in descendants(main)]
+    expect(roles.count(pyatspi.ROLE_STATUS_BAR) == 1, "not one status bar")
     # Lamps, the pressed push-buttons and the status icon: pictures with a
     # meaning. The twelve chess pieces are decoration and not among them.
-    images = [o for o in descendants(main) if o.getRole() == pyatspi.ROLE_IMAGE]
-    if len(images) != 7 or not all(i.name for i in images):
-        fail("pictures offered: " + ", ".join(repr(i.name) for i in images))
+    images = [o.name for o in descendants(main) if o.getRole() == pyatspi.ROLE_IMAGE]
+    expect(len(images) == 7 and all(images), f"pictures offered: {images}")
     seconds = [o.name for o in descendants(main) if o.description == "White seconds"]
-    if seconds != ["00"]:
-        fail(f"White's seconds read {seconds}")
+    expect(seconds == ["00"], f"White's seconds read {seconds}")
 
     pyatspi.Registry.registerEventListener(on_name_change, "object:property-change:accessible-name")
-    focus_and_type("Varko Chronometer", "ctrl+n")
+    keys("Varko Chronometer", "ctrl+n")
     settings = top_level("Set Options", pyatspi.ROLE_DIALOG)
     boxes = sorted(o.name for o in descendants(settings) if o.getRole() == pyatspi.ROLE_TEXT)
-    if boxes != ["Black", "Name of Game", "Set Time", "White"]:
-        fail(f"settings boxes named {boxes}")
-    limit = find(settings, pyatspi.ROLE_COMBO_BOX)
-    labels = [r.getTarget(0).name for r in limit.getRelationSet() if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
-    if "Set Time" not in labels:
-        fail(f"limit box labelled by {labels}")
-    focus_and_type("Set Options", "space")  # OK has the focus: White to move
+    expect(boxes == ["Black", "Name of Game", "Set Time", "White"], f"settings boxes named {boxes}")
+    limit = next(o for o in descendants(settings) if o.getRole() == pyatspi.ROLE_COMBO_BOX)
+    labels = [r.getTarget(0).name for r in limit.getRelationSet()
+              if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
+    expect("Set Time" in labels, f"limit box labelled by {labels}")
+    keys("Set Options", "space")  # OK has the focus: White to move
 
-    black = find(main, pyatspi.ROLE_PUSH_BUTTON, "Black's push-button")
-    pump(10, lambda: black.queryAction().nActions == 1)
+    black = [o for o in descendants(main) if o.getRole() == pyatspi.ROLE_PUSH_BUTTON and o.name == "Black's push-button"]
+    expect(pump(10, lambda: black[0].queryAction().nActions == 1), "Black's push-button cannot be pressed")
     STATUS_NAMES.clear()
-    black.queryAction().doAction(0)
-    if not pump(10, lambda: any(n.startswith("Black player spend") for n in STATUS_NAMES)):
-        fail(f"no hand-over announced; status said {STATUS_NAMES}")
-    if black.queryAction().nActions != 0:
-        fail("Black's hidden push-button still offers its press action")
+    black[0].queryAction().doAction(0)
+    expect(pump(10, lambda: any(n.startswith("Black player spend") for n in STATUS_NAMES)),
+           f"no hand-over announced: {STATUS_NAMES}")
+    expect(black[0].queryAction().nActions == 0, "Black's hidden push-button can still be pressed")
     # The animation goes on changing the line: each change is said once.
     pump(6)
     repeats = [a for a, b in zip(STATUS_NAMES, STATUS_NAMES[1:]) if a == b]
-    if repeats or len(STATUS_NAMES) < 2:
-        fail(f"status announcements {STATUS_NAMES}")
+    expect(len(STATUS_NAMES) >= 2 and not repeats, f"status announcements {STATUS_NAMES}")
 
 
-def main():
-    program = subprocess.Popen([sys.argv[1]], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        check(program)
-    finally:
-        program.terminate()
-        program.wait(10)
-    print("PASS")
-
-
-if __name__ == "__main__":
-    main()
+program = subprocess.Popen([sys.argv[1]], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+try:
+    check()
+finally:
+    program.terminate()
+    program.wait(10)
+print("PASS")
