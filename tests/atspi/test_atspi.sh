@@ -31,7 +31,7 @@ owned() {
     string:org.a11y.Bus 2>/dev/null | grep -q 'boolean true'
 }
 for _ in $(seq 100); do owned && break; sleep 0.1; done
-export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
+export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 unset QT_QPA_PLATFORM
 
 # The program runs from a folder of its own, so its archive stays private.
