@@ -2,7 +2,7 @@
 
 #include "clock/frmMain.h"
 #include "ui/Fonts.h"
-#include "ui/ImageControlAccessible.h"
+#include "ui/AccessibleFactory.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -15,7 +15,7 @@ int runVarko(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("io.github.varko.chronometer"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/varko.svg")));
     Fonts::registerSubstitutes();
-    ImageControlAccessible::installFactory();
+    AccessibleFactory::install();
 
     frmMain window;
     window.show();

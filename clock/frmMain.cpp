@@ -17,10 +17,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 
-frmMain::frmMain(QWidget *parent) : QWidget(parent)
+frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
     buildControls();
     describeForScreenReaders();
+    assignShortcuts();
     connectHandlers();
     Form_Load();
 }
@@ -82,15 +83,14 @@ void frmMain::Form_Load()
 
 void frmMain::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_F1) {
-        Help::showContents(App::HelpFile(), this);
-        return;
-    }
+    // F1 and the Ctrl keys are the toolbar's shortcuts; with Ctrl, Alt or Meta
+    // held no key hands over, pauses or stops.
     const QString text = event->text();
     // A held key acts once: auto-repeat would hand the turn back and forth.
-    if (text.size() == 1 && !event->isAutoRepeat())
+    if (text.size() == 1 && !event->isAutoRepeat() &&
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         Form_KeyPress(text.at(0).unicode());
-    QWidget::keyPressEvent(event);
+    QMainWindow::keyPressEvent(event);
 }
 
 void frmMain::Toolbar1_ButtonClick(int, const QString &key)

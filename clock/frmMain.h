@@ -2,8 +2,8 @@
 
 #include "ui/ImageList.h"
 
+#include <QMainWindow>
 #include <QString>
-#include <QWidget>
 #include <array>
 #include <memory>
 
@@ -19,8 +19,9 @@ class frmAbout;
 
 // The main window: three clocks, the hand-over push-buttons, the toolbar,
 // the lamp box and the status bar. Everything that happens during a game
-// happens in its event handlers.
-class frmMain : public QWidget {
+// happens in its event handlers. The controls lie at their places in the
+// central widget; being a main window makes it one for assistive technology.
+class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(QWidget *parent = nullptr);
@@ -106,6 +107,7 @@ private:
     void buildDecoration();
     void connectHandlers();
     void describeForScreenReaders();
+    void assignShortcuts();
 
     std::unique_ptr<frmAbout> m_about;
 };

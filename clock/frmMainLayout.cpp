@@ -1,6 +1,7 @@
 // Builds the controls of the main window at their places.
 #include "clock/frmMain.h"
 
+#include "ui/ClientArea.h"
 #include "ui/Fonts.h"
 #include "ui/ImageControl.h"
 #include "ui/ProgressControl.h"
@@ -82,6 +83,7 @@ void frmMain::buildControls()
     setFixedSize(Twips::size(10545, 4875));
     // The window takes every key itself: its controls never hold the focus.
     setFocusPolicy(Qt::StrongFocus);
+    setCentralWidget(new ClientArea(this));
 
     buildToolbar();
     buildStatusBar();
@@ -108,7 +110,7 @@ void frmMain::buildToolbar()
         QStringLiteral(":/toolbar/09_alarm_clock.svg"), QStringLiteral(":/toolbar/10_question_badge.svg"),
         QStringLiteral(":/toolbar/11_open_folder.svg"),
     });
-    Toolbar1 = named(new ToolbarControl(this), QStringLiteral("Toolbar1"));
+    Toolbar1 = named(new ToolbarControl(centralWidget()), QStringLiteral("Toolbar1"));
     Toolbar1->setGeometry(Twips::rect(0, 0, 9855, 540));
     QFont small = font();
     small.setPointSizeF(7.5);
@@ -148,7 +150,7 @@ void frmMain::buildStatusBar()
     for (int step = 1; step <= 8; ++step)
         hands << QStringLiteral(":/status/clock_%1.svg").arg(step);
     IL1 = ImageList(hands);
-    STB1 = named(new StatusBarControl(this), QStringLiteral("STB1"));
+    STB1 = named(new StatusBarControl(centralWidget()), QStringLiteral("STB1"));
     STB1->setGeometry(Twips::rect(0, 4500, 10545, 375));
     STB1->setFont(Fonts::comic(8.25));
     STB1->setPanelWidths(Twips::px(1440), Twips::px(1440), Twips::px(7350));
@@ -157,7 +159,7 @@ void frmMain::buildStatusBar()
 
 void frmMain::buildLampBox()
 {
-    Pic1 = named(new QFrame(this), QStringLiteral("Pic1"));
+    Pic1 = named(new QFrame(centralWidget()), QStringLiteral("Pic1"));
     Pic1->setGeometry(Twips::rect(9840, 0, 735, 855));
     Pic1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     const struct {
@@ -185,7 +187,7 @@ void frmMain::buildClockFrames()
     const QColor highlightText = palette().color(QPalette::HighlightedText);
     const QColor highlight = palette().color(QPalette::Highlight);
 
-    Frame1 = named(new QGroupBox(QStringLiteral("Frame1"), this), QStringLiteral("Frame1"));
+    Frame1 = named(new QGroupBox(QStringLiteral("Frame1"), centralWidget()), QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::rect(720, 960, 3135, 3255));
     Frame1->setFont(Fonts::comic(11.25));
     // White's caption in the highlight-text colour, on the highlight so it reads.
@@ -201,7 +203,7 @@ void frmMain::buildClockFrames()
     pg2 = limitBar(Frame1, QStringLiteral("pg2"), 2295);
     lblLimitWhite = limitLabel(Frame1, QStringLiteral("lblLimitWhite"), 2040, 2400);
 
-    Frame2 = named(new QGroupBox(QStringLiteral("Frame2"), this), QStringLiteral("Frame2"));
+    Frame2 = named(new QGroupBox(QStringLiteral("Frame2"), centralWidget()), QStringLiteral("Frame2"));
     Frame2->setGeometry(Twips::rect(6600, 960, 3135, 3255));
     Frame2->setFont(Fonts::comic(11.25));
     LOreG = clockLabel(Frame2, QStringLiteral("LOreG"), 360, 495);
@@ -212,7 +214,7 @@ void frmMain::buildClockFrames()
     pg3 = limitBar(Frame2, QStringLiteral("pg3"), 2415);
     lblLimitBlack = limitLabel(Frame2, QStringLiteral("lblLimitBlack"), 2040, 2520);
 
-    Frame3 = named(new QGroupBox(QStringLiteral("...from begin Time"), this), QStringLiteral("Frame3"));
+    Frame3 = named(new QGroupBox(QStringLiteral("...from begin Time"), centralWidget()), QStringLiteral("Frame3"));
     Frame3->setGeometry(Twips::rect(3960, 3240, 2535, 975));
     Frame3->setFont(Fonts::comic(9, true));
     LOreR = clockLabel(Frame3, QStringLiteral("LOreR"), 120, 375);
@@ -240,7 +242,7 @@ void frmMain::buildPushButtons()
     };
     int top = 1000;
     for (const auto &b : buttons) {
-        *b.image = named(new ImageControl(this), QString::fromLatin1(b.name));
+        *b.image = named(new ImageControl(centralWidget()), QString::fromLatin1(b.name));
         (*b.image)->setGeometry(Twips::rect(b.left, top, 720, 720));
         (*b.image)->setPicture(QString::fromLatin1(b.picture));
         top = top == 1000 ? 1800 : 1000;
@@ -261,7 +263,7 @@ void frmMain::buildDecoration()
         {10, "black_rook", 9840, 2760}, {8, "black_knight", 9840, 3360}, {9, "black_pawn", 9840, 3960},
     };
     for (const auto &p : pieces) {
-        auto *image = named(new ImageControl(this), QStringLiteral("Image%1").arg(p.index));
+        auto *image = named(new ImageControl(centralWidget()), QStringLiteral("Image%1").arg(p.index));
         image->setGeometry(Twips::rect(p.left, p.top, 525, 525));
         image->setPicture(QStringLiteral(":/pieces/%1.svg").arg(QLatin1String(p.picture)));
         Image[size_t(p.index - 1)] = image;

@@ -50,6 +50,11 @@ void paintBlack(QLabel *label)
 {
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, Qt::black);
+    // Black on a dark theme's window would not read: the label keeps a light ground.
+    if (p.color(QPalette::Window).lightness() < 128) {
+        p.setColor(QPalette::Window, QColor(240, 240, 240));
+        label->setAutoFillBackground(true);
+    }
     label->setPalette(p);
 }
 

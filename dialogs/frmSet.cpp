@@ -150,6 +150,14 @@ void frmSet::buildFields()
     cmdConferma->setGeometry(Twips::rect(240, 3600, 3135, 375));
     cmdConferma->installEventFilter(this);
     connect(cmdConferma, &QPushButton::clicked, this, &frmSet::cmdConferma_Click);
+
+    // Screen readers name each box by its label (the game's by its frame). A
+    // combo box is named by its text on Linux, its label being a relation; the
+    // box typed into carries the label's name.
+    Label1->setBuddy(txtWName);
+    Label2->setBuddy(txtBName);
+    Label3->setBuddy(cbTime);
+    cbTime->lineEdit()->setAccessibleName(Label3->text());
 }
 
 // Tab goes from OK to Black's name, White's name, the limit, the game's name.

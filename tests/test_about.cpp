@@ -5,6 +5,7 @@
 #include "ui/ProgramStarter.h"
 #include "ui/Registry.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -117,6 +118,24 @@ private slots:
             QVERIFY(child<QLabel>(about, "lblDisclaimer")->text().contains(QStringLiteral("2001")));
             QTest::keyClick(about.focusWidget(), key);
             QVERIFY2(!about.isVisible(), qPrintable(QString::number(key, 16)));
+        }
+    }
+
+    void blackTextsKeepALightGroundInADarkTheme()
+    {
+        const QPalette theme = QApplication::palette();
+        QPalette dark = theme;
+        dark.setColor(QPalette::Window, QColor(30, 30, 30));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        QApplication::setPalette(dark);
+        frmAbout about;
+        QApplication::setPalette(theme);
+        for (const char *name : {"lblTitle", "lblDisclaimer"}) {
+            const QImage shot = child<QLabel>(about, name)->grab().toImage();
+            int darkest = 255;
+            for (int x = 0; x < shot.width(); ++x)
+                darkest = std::min(darkest, shot.pixelColor(x, shot.height() / 2).lightness());
+            QVERIFY2(shot.pixelColor(0, 0).lightness() > 200 && darkest < 60, name);
         }
     }
 

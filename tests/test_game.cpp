@@ -1,4 +1,5 @@
 #include "tests/common/MainWindowFixture.h"
+#include "ui/HelpViewer.h"
 #include "ui/StatusBarControl.h"
 
 #include <QKeyEvent>
@@ -155,6 +156,58 @@ private slots:
         QVERIFY(!f.w().bPaused);
         QVERIFY(TestSupport::boxes().shown.isEmpty());
         QVERIFY(f.whiteToMove());
+    }
+
+    // What the keys do, by what a user sees afterwards.
+    void shortcutsReachTheirCommandsOnly_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char *name, bool running, QKeyCombination keys, const char *outcome) {
+            QTest::newRow(name) << running << QKeySequence(keys) << QString::fromLatin1(outcome);
+        };
+        row("Start", false, Qt::CTRL | Qt::Key_N, "frmSet, White to move");
+        row("Options", false, Qt::CTRL | Qt::Key_T, "frmSet, White to move");
+        row("Open", false, Qt::CTRL | Qt::Key_O, "frmGame");
+        row("Save", false, Qt::CTRL | Qt::Key_S, "Save Game as Varko1");
+        row("Exit", false, Qt::CTRL | Qt::Key_Q, "closed");
+        row("Info", false, Qt::Key_F1, "help");
+        // Start, Options and Open are locked while a game runs.
+        row("Start locked", true, Qt::CTRL | Qt::Key_N, "White to move");
+        row("Options locked", true, Qt::CTRL | Qt::Key_T, "White to move");
+        row("Open locked", true, Qt::CTRL | Qt::Key_O, "White to move");
+        row("Save running", true, Qt::CTRL | Qt::Key_S, "White to move, Save Game as Varko1");
+        // With Ctrl or Alt held the game keys neither hand over, pause nor stop.
+        row("Ctrl+space", true, Qt::CTRL | Qt::Key_Space, "White to move");
+        row("Ctrl+p", true, Qt::CTRL | Qt::Key_P, "White to move");
+        row("Alt+s", true, Qt::ALT | Qt::Key_S, "White to move");
+        row("Alt+space", true, Qt::ALT | Qt::Key_Space, "White to move");
+    }
+    void shortcutsReachTheirCommandsOnly()
+    {
+        QFETCH(bool, running);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, outcome);
+        MainWindowFixture f;
+        if (running)
+            f.start();
+        f.w().STB1->setPanelText(3, QString());
+        QStringList seen;
+        MainWindowFixture::answerSettings(S(), &seen);
+        f.press(keys);
+        if (!f.w().isVisible())
+            seen << QStringLiteral("closed");
+        if (Help::openViewer() && Help::openViewer()->isVisible())
+            seen << QStringLiteral("help");
+        if (f.whiteToMove() && f.w().bRunning && !f.w().bPaused)
+            seen << QStringLiteral("White to move");
+        if (!f.status().isEmpty())
+            seen << f.status();
+        QCOMPARE(seen.join(QStringLiteral(", ")), outcome);
+        QVERIFY(TestSupport::boxes().shown.isEmpty());
+        if (Help::openViewer())
+            Help::openViewer()->close();
     }
 
     void pauseAndResume_data()

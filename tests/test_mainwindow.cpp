@@ -216,7 +216,7 @@ private slots:
         QVERIFY(Help::openViewer());
         QCOMPARE(Help::openViewer()->helpFile(), help.fileName());
         QVERIFY(Help::openViewer()->text().contains(QStringLiteral("Varko help")));
-        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        f.press(Qt::Key_F1);
         QCOMPARE(Help::openViewer()->helpFile(), App::HelpFile());
         f.play(2000);
         QCOMPARE(f.whiteClock(), QStringLiteral("00:00:02"));

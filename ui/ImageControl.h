@@ -20,6 +20,9 @@ public:
     // A clickable picture acts as a button for assistive technology.
     void setClickable(bool clickable) { m_clickable = clickable; }
     bool isClickable() const { return m_clickable; }
+    // A picture that is only decoration is not offered to assistive technology.
+    void setDecoration(bool decoration) { m_decoration = decoration; }
+    bool isDecoration() const { return m_decoration; }
 
 signals:
     void Click();
@@ -34,5 +37,6 @@ private:
 
     QString m_path;
     bool m_clickable = false;
+    bool m_decoration = false;
     qreal m_renderedRatio = 0;
 };

@@ -29,12 +29,3 @@ void ImageControlAccessible::doAction(const QString &actionName)
     if (actionName == pressAction() && image()->isClickable() && !image()->isHidden())
         emit image()->Click();
 }
-
-void ImageControlAccessible::installFactory()
-{
-    QAccessible::installFactory([](const QString &className, QObject *object) -> QAccessibleInterface * {
-        if (className == QLatin1String("ImageControl") && object && object->isWidgetType())
-            return new ImageControlAccessible(static_cast<ImageControl *>(object));
-        return nullptr;
-    });
-}

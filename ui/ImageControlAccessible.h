@@ -14,9 +14,6 @@ public:
     QStringList actionNames() const override;
     void doAction(const QString &actionName) override;
 
-    // Lets QAccessible build these interfaces for every ImageControl.
-    static void installFactory();
-
 private:
     ImageControl *image() const;
 };

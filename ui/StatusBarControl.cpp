@@ -3,7 +3,6 @@
 #include "ui/ImageControl.h"
 #include "ui/WallClock.h"
 
-#include <QAccessible>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -86,10 +85,8 @@ void StatusBarControl::setPanelText(int panel, const QString &text)
 {
     if (panel != 3 || m_text->text() == text)
         return;
+    // The label's own name-change event is what screen readers announce.
     m_text->setText(text);
-    // Screen readers announce the status line as it changes.
-    QAccessibleEvent changed(m_text, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
     emit textChanged(text);
 }
 

@@ -50,10 +50,13 @@ struct MainWindowFixture {
 
     frmMain &w() { return *window; }
 
-    // Answers the next settings dialogs with these values and OK.
-    static void answerSettings(const Settings &s)
+    // Answers the next settings dialogs with these values and OK; lists every
+    // dialog shown in `shown` when given.
+    static void answerSettings(const Settings &s, QStringList *shown = nullptr)
     {
-        TestSupport::scriptDialogs([s](QDialog &dialog) {
+        TestSupport::scriptDialogs([s, shown](QDialog &dialog) {
+            if (shown)
+                shown->append(dialog.objectName());
             if (dialog.objectName() != QLatin1String("frmSet"))
                 return;
             dialog.findChild<QLineEdit *>(QStringLiteral("txtWName"))->setText(s.white);
@@ -83,6 +86,14 @@ struct MainWindowFixture {
     }
 
     void key(char c) { QTest::keyClick(window.get(), c); }
+    // Shortcuts reach only the active window.
+    void press(const QKeySequence &keys)
+    {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), keys[0].key(), keys[0].keyboardModifiers());
+    }
 
     // Lets time pass as the event loop would see it.
     static void play(qint64 ms) { TestSupport::clock().advanceInSteps(ms, 100); }

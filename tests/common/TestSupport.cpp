@@ -1,7 +1,7 @@
 #include "tests/common/TestSupport.h"
 
 #include "ui/Fonts.h"
-#include "ui/ImageControlAccessible.h"
+#include "ui/AccessibleFactory.h"
 
 #include <QDialog>
 
@@ -53,7 +53,7 @@ void initialise()
     MonotonicClock::install(&clock());
     MsgBox::installSeam(&boxes());
     Fonts::registerSubstitutes();
-    ImageControlAccessible::installFactory();
+    AccessibleFactory::install();
 }
 
 } // namespace TestSupport
