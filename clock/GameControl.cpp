@@ -5,6 +5,7 @@
 #include "clock/ClockText.h"
 #include "dialogs/frmSet.h"
 #include "ui/ImageControl.h"
+#include "ui/KeepAwake.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/StatusBarControl.h"
@@ -32,6 +33,7 @@ void frmMain::Gestione_Start()
     bRunning = true;
     lblLimitWhite->setText(ClockText::NumberText(LimitGame));
     lblLimitBlack->setText(ClockText::NumberText(LimitGame));
+    KeepAwake::sync(bRunning && !bPaused);
 }
 
 void frmMain::Set_Limit()
@@ -46,6 +48,7 @@ void frmMain::Gestione_Pausa()
         STB1->setPanelText(3, QStringLiteral("... Pause Game..."));
         PausedTurn = Timer1->Interval() > 0 ? QStringLiteral("1") : QStringLiteral("2");
         stopAllTimers();
+        KeepAwake::sync(bRunning && !bPaused);
         return;
     }
     bPaused = false;
@@ -59,6 +62,7 @@ void frmMain::Gestione_Pausa()
     }
     Timer3->setInterval(1000);
     Timer4->setInterval(500);
+    KeepAwake::sync(bRunning && !bPaused);
 }
 
 void frmMain::Gestione_Stop()
@@ -87,4 +91,5 @@ void frmMain::Gestione_Stop()
     LimitGame = Module1.TimeLimit;
     LimitWhite = LimitGame;
     LimitBlack = LimitGame;
+    KeepAwake::sync(bRunning && !bPaused);
 }

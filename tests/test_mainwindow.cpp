@@ -179,6 +179,9 @@ private slots:
         QCOMPARE(TestSupport::boxes().shown.size(), 1);
         QCOMPARE(white ? f.whiteClock() : f.blackClock(), QStringLiteral("00:01:00"));
         QCOMPARE(f.totalClock(), total);
+        // One alarm, and the screen may blank again from the message on.
+        QCOMPARE(TestSupport::desktop().calls,
+                 QStringList({QStringLiteral("inhibit"), QStringLiteral("release"), QStringLiteral("alarm")}));
         // The toolbar stays locked until a confirmed stop.
         QVERIFY(!w.Toolbar1->Enabled(1));
         QVERIFY(!w.Toolbar1->Enabled(3));
