@@ -4,7 +4,7 @@ ASAN_DIR   ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps build run test test-asan bench fuzz screenshots clean
+.PHONY: all deps build run test package test-asan bench fuzz screenshots clean
 
 all: build
 
@@ -20,6 +20,10 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package $(BUILD_DIR)/varko_<version>_<architecture>.deb.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps

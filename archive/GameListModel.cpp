@@ -57,10 +57,8 @@ bool GameListModel::open(const QString &path, QString *reason)
     m_records = 0;
     m_file.reset();
     // The rows must not show a save a power cut left half done.
-    if (!ArchiveFile::recoverInterruptedSave(path, reason)) {
-        endResetModel();
+    if (!ArchiveFile::recoverInterruptedSave(path, reason))
         return false;
-    }
     m_file = FileSystem::current().open(path, FileSystem::Mode::ReadOnly, reason);
     if (!m_file)
         return false;

@@ -5,6 +5,7 @@
 #include "clock/ClockText.h"
 #include "dialogs/frmSet.h"
 #include "ui/ImageControl.h"
+#include "ui/KeepAwake.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/StatusBarControl.h"
@@ -37,6 +38,7 @@ void frmMain::Gestione_Start()
     bPaused = false;
     lblLimitWhite->setText(ClockText::NumberText(LimitGame));
     lblLimitBlack->setText(ClockText::NumberText(LimitGame));
+    KeepAwake::sync(bRunning && !bPaused);
 }
 
 void frmMain::Set_Limit()
@@ -51,6 +53,7 @@ void frmMain::Gestione_Pausa()
         STB1->setPanelText(3, QStringLiteral("... Pause Game..."));
         PausedTurn = Timer1->Interval() > 0 ? QStringLiteral("1") : QStringLiteral("2");
         stopAllTimers();
+        KeepAwake::sync(bRunning && !bPaused);
         return;
     }
     bPaused = false;
@@ -64,6 +67,7 @@ void frmMain::Gestione_Pausa()
     }
     Timer3->setInterval(1000);
     Timer4->setInterval(500);
+    KeepAwake::sync(bRunning && !bPaused);
 }
 
 void frmMain::Gestione_Stop()
@@ -95,4 +99,5 @@ void frmMain::Gestione_Stop()
     // The stopped game keeps its saved record: a later save of the zeroed
     // clocks takes a name of its own instead of overwriting it.
     Module1.GameName.clear();
+    KeepAwake::sync(bRunning && !bPaused);
 }

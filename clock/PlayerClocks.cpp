@@ -3,6 +3,8 @@
 
 #include "app/Module1.h"
 #include "clock/ClockText.h"
+#include "ui/Alarm.h"
+#include "ui/KeepAwake.h"
 #include "ui/MessageBox.h"
 #include "ui/ProgressControl.h"
 #include "ui/VTimer.h"
@@ -81,6 +83,8 @@ void frmMain::overTime(const QString &message)
     Timer3->deliverDue();
     stopAllTimers();
     bRunning = false;
+    KeepAwake::sync(bRunning && !bPaused);
+    Alarm::overTime();
     MsgBox::show(this, message);
 }
 

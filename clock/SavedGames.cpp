@@ -8,6 +8,7 @@
 #include "archive/frmGame.h"
 #include "clock/ClockText.h"
 #include "ui/ImageControl.h"
+#include "ui/KeepAwake.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/StatusBarControl.h"
@@ -110,5 +111,6 @@ bool frmMain::Carica_Game()
     MoveMarkBlack = wholeMinutes(MinutiG, OreG);
     for (VTimer *t : {Timer1, Timer2, Timer3})
         t->forgetCarry();
+    KeepAwake::sync(bRunning && !bPaused);
     return true;
 }

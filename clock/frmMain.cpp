@@ -7,6 +7,7 @@
 #include "ui/AppInfo.h"
 #include "ui/HelpViewer.h"
 #include "ui/ImageControl.h"
+#include "ui/KeepAwake.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/StatusBarControl.h"
@@ -26,7 +27,10 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    KeepAwake::sync(false);
+}
 
 void frmMain::connectHandlers()
 {
@@ -58,7 +62,7 @@ void frmMain::Form_Load()
 
     // One name for the help file everywhere: on a case-sensitive file system
     // two spellings would be two files.
-    App::setHelpFile(App::join(App::Path(), QStringLiteral("\\VARKOHELP.HLP")));
+    App::setHelpFile(App::locateHelpFile());
 
     LampPhase = 0;
     Module1.TimeLimit = 30;
@@ -131,5 +135,5 @@ void frmMain::lockGameStart(bool locked)
 
 void frmMain::openHelp()
 {
-    Help::showContents(App::join(App::Path(), QStringLiteral("\\VARKOHELP.HLP")), this);
+    Help::showContents(App::locateHelpFile(), this);
 }

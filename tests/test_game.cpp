@@ -357,6 +357,46 @@ private slots:
         QVERIFY(TestSupport::boxes().shown.isEmpty());
     }
 
+    // Script: S starts, y stops by the toolbar answering Yes, X exits (the
+    // window closes and goes away); other letters are keys.
+    void screenStaysAwakeWhileAGameRuns_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("calls");
+        const QStringList held{QStringLiteral("inhibit")};
+        const QStringList heldAndFreed{QStringLiteral("inhibit"), QStringLiteral("release")};
+        QTest::newRow("start, hand-overs") << "S  " << held;
+        QTest::newRow("pause") << "Sp" << heldAndFreed;
+        QTest::newRow("resume") << "Spp" << heldAndFreed + held;
+        QTest::newRow("stop answered No") << "Ss" << held;
+        QTest::newRow("stop answered Yes, next game") << "S yS" << heldAndFreed + held;
+        QTest::newRow("stop while paused") << "Spy" << heldAndFreed;
+        QTest::newRow("pause and resume without a game") << "pp" << QStringList();
+        QTest::newRow("exit") << "S X" << heldAndFreed;
+        QTest::newRow("exit while paused") << "SpX" << heldAndFreed;
+    }
+    void screenStaysAwakeWhileAGameRuns()
+    {
+        QFETCH(QString, script);
+        QFETCH(QStringList, calls);
+        MainWindowFixture f;
+        for (const QChar c : script) {
+            if (c == u'S') {
+                f.start();
+            } else if (c == u'y') {
+                TestSupport::boxes().answers = {MsgBox::Answer::Yes};
+                f.clickToolbar(QStringLiteral("Stop"));
+            } else if (c == u'X') {
+                f.clickToolbar(QStringLiteral("Exit"));
+                f.window.reset();
+            } else {
+                f.key(char(c.unicode()));
+            }
+            f.play(1000);
+        }
+        QCOMPARE(TestSupport::desktop().calls, calls);
+    }
+
     void handOverLeavesTheTotalClockRunning()
     {
         MainWindowFixture f;

@@ -1,4 +1,5 @@
 #include "tests/common/TestSupport.h"
+#include "ui/AppInfo.h"
 #include "ui/HelpViewer.h"
 #include "ui/VTimer.h"
 
@@ -53,6 +54,35 @@ private slots:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(!Help::openViewer());
         }
+    }
+
+    // The program in <root>/bin: its own folder first, then <root>/share/varko.
+    void helpFileIsBesideTheProgramOrInTheSharedData_data()
+    {
+        QTest::addColumn<bool>("beside");
+        QTest::addColumn<bool>("shared");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("only beside") << true << false << "bin/VARKOHELP.HLP";
+        QTest::newRow("only shared") << false << true << "share/varko/VARKOHELP.HLP";
+        QTest::newRow("both") << true << true << "bin/VARKOHELP.HLP";
+        QTest::newRow("neither: beside, reported by the viewer") << false << false << "bin/VARKOHELP.HLP";
+    }
+    void helpFileIsBesideTheProgramOrInTheSharedData()
+    {
+        QFETCH(bool, beside);
+        QFETCH(bool, shared);
+        QFETCH(QString, found);
+        QTemporaryDir root;
+        const QDir dir(root.path());
+        for (const auto &[wanted, folder] : {std::pair{beside, "bin"}, std::pair{shared, "share/varko"}}) {
+            QVERIFY(dir.mkpath(QLatin1String(folder)));
+            QFile file(dir.filePath(QLatin1String(folder) + QStringLiteral("/VARKOHELP.HLP")));
+            QVERIFY(!wanted || file.open(QIODevice::WriteOnly));
+        }
+        App::overridePath(dir.filePath(QStringLiteral("bin")));
+        const QString located = App::locateHelpFile();
+        App::overridePath(QString());
+        QCOMPARE(located, QDir::toNativeSeparators(dir.filePath(found)));
     }
 };
 

@@ -199,6 +199,9 @@ private slots:
         QCOMPARE(white ? f.whiteClock() : f.blackClock(), QStringLiteral("00:01:00"));
         // The total's tick due at the moment of over time was counted.
         QCOMPARE(f.totalClock(), QStringLiteral("00:01:00"));
+        // One alarm, and the screen may blank again from the message on.
+        QCOMPARE(TestSupport::desktop().calls,
+                 QStringList({QStringLiteral("inhibit"), QStringLiteral("release"), QStringLiteral("alarm")}));
         // The toolbar stays locked until a confirmed stop.
         QVERIFY(!w.Toolbar1->Enabled(1));
         QVERIFY(!w.Toolbar1->Enabled(3));

@@ -127,6 +127,7 @@ private slots:
         QCOMPARE(w.LimitWhite, 18);
         QCOMPARE(w.LimitBlack, 21);
         QVERIFY(w.bRunning);
+        QCOMPARE(TestSupport::desktop().calls, QStringList{QStringLiteral("inhibit")});
         QVERIFY(f.whiteToMove()); // only White's clock runs
         for (int entry : {1, 3, 7})
             QVERIFY(!w.Toolbar1->Enabled(entry));
@@ -185,6 +186,7 @@ private slots:
         QCOMPARE(TestSupport::boxes().shown.size(), 1);
         QVERIFY(!TestSupport::boxes().shown.at(0).prompt.isEmpty());
         QVERIFY(!f.w().bRunning);
+        QVERIFY(TestSupport::desktop().calls.isEmpty());
         QCOMPARE(f.whiteClock(), QStringLiteral("00:00:00"));
         QCOMPARE(f.w().Frame1->title(), QStringLiteral("Frame1"));
         QCOMPARE(f.intervals(), QList<int>({0, 0, 0, 0}));

@@ -4,6 +4,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+// Off unless asked for (QT_LOGGING_RULES="varko.help.info=true").
+Q_LOGGING_CATEGORY(lcHelp, "varko.help", QtWarningMsg)
 
 namespace App {
 namespace {
@@ -39,6 +44,17 @@ QString Title() { return QStringLiteral("Varko"); }
 int Major() { return VarkoVersion::Major; }
 int Minor() { return VarkoVersion::Minor; }
 int Revision() { return VarkoVersion::Revision; }
+
+QString locateHelpFile()
+{
+    const QString beside = join(Path(), QStringLiteral("\\VARKOHELP.HLP"));
+    const QString shared = QDir::cleanPath(QDir::fromNativeSeparators(Path()) +
+                                           QStringLiteral("/" VARKO_DATA_FROM_BIN "/VARKOHELP.HLP"));
+    const QString found = !QFileInfo::exists(beside) && QFileInfo::exists(shared) ? QDir::toNativeSeparators(shared)
+                                                                                   : beside;
+    qCInfo(lcHelp).noquote() << "help file:" << found;
+    return found;
+}
 
 QString HelpFile() { return helpFile(); }
 void setHelpFile(const QString &path) { helpFile() = path; }

@@ -16,6 +16,11 @@ int Major();
 int Minor();
 int Revision();
 
+// The help file: beside the program when it is there, else in the shared data
+// folder of an installation (<prefix>/share/varko beside <prefix>/bin), else
+// beside the program again, where the help viewer reports it missing.
+QString locateHelpFile();
+
 QString HelpFile();
 void setHelpFile(const QString &path);
 

@@ -39,6 +39,7 @@ struct MainWindowFixture {
         Module1 = Module1Vars{};
         App::overridePath(folder.path());
         TestSupport::boxes().reset();
+        TestSupport::desktop().reset();
         window = std::make_unique<frmMain>();
     }
     ~MainWindowFixture()

@@ -19,6 +19,12 @@ ScriptedBoxes &boxes()
     return b;
 }
 
+DesktopCalls &desktop()
+{
+    static DesktopCalls d;
+    return d;
+}
+
 MsgBox::Answer ScriptedBoxes::answer(QWidget *, const MsgBox::Request &request)
 {
     shown.append(request);
@@ -52,6 +58,8 @@ void initialise()
 {
     MonotonicClock::install(&clock());
     MsgBox::installSeam(&boxes());
+    KeepAwake::installSeam(&desktop());
+    Alarm::installSeam(&desktop());
     Fonts::registerSubstitutes();
     AccessibleFactory::install();
 }

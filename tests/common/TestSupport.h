@@ -1,11 +1,14 @@
 #pragma once
 
+#include "ui/Alarm.h"
+#include "ui/KeepAwake.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/MonotonicClock.h"
 
 #include <QApplication>
 #include <QList>
+#include <QStringList>
 #include <QTest>
 #include <deque>
 #include <functional>
@@ -55,6 +58,24 @@ public:
 };
 
 ScriptedBoxes &boxes();
+
+// Records what the program asks of the desktop: "inhibit" and "release" of
+// the screen saver, "alarm" for the over-time sound.
+class DesktopCalls final : public KeepAwake::Seam, public Alarm::Seam {
+public:
+    void inhibit() override { calls.append(QStringLiteral("inhibit")); }
+    void release() override { calls.append(QStringLiteral("release")); }
+    void overTime() override { calls.append(QStringLiteral("alarm")); }
+    void reset()
+    {
+        calls.clear();
+        KeepAwake::installSeam(this);
+    }
+
+    QStringList calls;
+};
+
+DesktopCalls &desktop();
 
 // Runs `script` in place of the modal loop of the next dialogs; the script
 // fills in the dialog and closes it. Returns the dialog's result.

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build tree into a scratch folder and
+# checks it: control fields, file layout, lintian, the desktop entry and
+# AppStream metainfo validators, and the program unpacked into a scratch root
+# starting headless, finding its help under share/varko and keeping its
+# archive in the per-user folder.
+# Usage: test_package.sh <cpack> <build dir> <version> <application id>
+set -uo pipefail
+
+cpack_cmd=$1 build=$2 version=$3 id=$4
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+work=$(mktemp -d) || { echo "FAIL: mktemp" >&2; exit 1; }
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+
+if ! log=$("$cpack_cmd" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" 2>&1); then
+  echo "$log" >&2
+  echo "FAIL: cpack" >&2; exit 1
+fi
+deb=$work/out/varko_${version}_$(dpkg --print-architecture).deb
+[[ -f $deb ]] || { echo "FAIL: no $(basename "$deb") in: $(ls "$work/out")" >&2; exit 1; }
+
+# Control fields.
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ $(field Section) == games ]] || fail "section is '$(field Section)'"
+for dep in fonts-comic-neue libqt6widgets6 libqt6dbus6 libcanberra0; do
+  [[ $(field Depends) == *"$dep"* ]] || fail "Depends lacks $dep: $(field Depends)"
+done
+[[ $(field Recommends) == *sound-theme-freedesktop* ]] || fail "Recommends lacks sound-theme-freedesktop"
+[[ $(field Description | wc -l) -gt 2 ]] || fail "no extended description"
+
+# Every file of the package, and nothing else.
+expected="./usr/bin/varko
+./usr/share/applications/$id.desktop
+./usr/share/doc/varko/changelog.gz
+./usr/share/doc/varko/copyright
+./usr/share/icons/hicolor/scalable/apps/$id.svg
+./usr/share/lintian/overrides/varko
+./usr/share/man/man6/varko.6.gz
+./usr/share/metainfo/$id.metainfo.xml
+./usr/share/varko/VARKOHELP.HLP"
+actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
+[[ $actual == "$expected" ]] || fail "package files differ:
+$(diff <(echo "$expected") <(echo "$actual"))"
+
+lintian --fail-on error "$deb" >&2 || fail "lintian reports errors"
+
+root=$work/root
+dpkg -x "$deb" "$root"
+file "$root/usr/bin/varko" | grep -q ', stripped' || fail "usr/bin/varko is not stripped"
+desktop=$root/usr/share/applications/$id.desktop
+out=$(desktop-file-validate "$desktop" 2>&1) && [[ -z $out ]] || fail "desktop-file-validate: $out"
+[[ $(sed -n 's/^Icon=//p' "$desktop") == "$id" ]] || fail "the desktop entry does not name the icon $id"
+[[ $(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop") == varko ]] || fail "the desktop entry does not start varko"
+metainfo=$root/usr/share/metainfo/$id.metainfo.xml
+appstreamcli validate --no-net --strict "$metainfo" >&2 || fail "appstreamcli validate"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo does not launch $id.desktop"
+grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$metainfo" || fail "metainfo does not list release $version"
+
+# The unpacked program, started as a user who cannot write into its folder.
+home=$work/home
+mkdir -p "$home"
+as_user=()
+if [[ $(id -u) -eq 0 ]]; then
+  chmod 755 "$work"
+  chown -R nobody "$home"
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+else
+  chmod -R a-w "$root/usr/bin"
+fi
+"${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$home/data" QT_QPA_PLATFORM=offscreen \
+  QT_LOGGING_RULES=varko.help.info=true "$root/usr/bin/varko" 2>"$work/stderr" &
+pid=$!
+archive=$home/data/Varko/Varko.dat
+for _ in $(seq 100); do
+  grep -q 'help file:' "$work/stderr" && [[ -s $archive ]] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null || fail "the program ended by itself: $(cat "$work/stderr")"
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+grep -qx "varko.help: help file: $root/usr/share/varko/VARKOHELP.HLP" "$work/stderr" \
+  || fail "help file not found under share/varko: $(cat "$work/stderr")"
+[[ $(stat -c %s "$archive" 2>/dev/null) == 102 ]] || fail "no new archive in the per-user folder"
+[[ ! -e $root/usr/bin/Varko.dat ]] || fail "archive written beside the installed program"
+
+[[ $failures -eq 0 ]] || { echo "$failures problem(s) found" >&2; exit 1; }
+echo "package $(basename "$deb") is complete and its program runs"

@@ -1,0 +1,51 @@
+#include "ui/Alarm.h"
+
+#include <QCoreApplication>
+#include <canberra.h>
+#include <memory>
+
+namespace Alarm {
+namespace {
+
+struct ContextDeleter {
+    void operator()(ca_context *c) const { ca_context_destroy(c); }
+};
+
+class CanberraAlarm final : public Seam {
+public:
+    void overTime() override
+    {
+        if (!m_context) {
+            ca_context *c = nullptr;
+            if (ca_context_create(&c) != CA_SUCCESS)
+                return;
+            m_context.reset(c);
+            ca_context_change_props(c, CA_PROP_APPLICATION_NAME, qPrintable(QCoreApplication::applicationName()),
+                                    CA_PROP_APPLICATION_ID, "io.github.varko.chronometer", nullptr);
+        }
+        // An event sound: the sound server's event volume and mute apply to it.
+        ca_context_play(m_context.get(), 0, CA_PROP_EVENT_ID, "alarm-clock-elapsed", CA_PROP_MEDIA_ROLE, "event",
+                        CA_PROP_EVENT_DESCRIPTION, "A player is over time", nullptr);
+    }
+
+private:
+    std::unique_ptr<ca_context, ContextDeleter> m_context;
+};
+
+Seam *g_seam = nullptr;
+
+} // namespace
+
+void overTime()
+{
+    static CanberraAlarm real;
+    Seam &seam = g_seam ? *g_seam : real;
+    seam.overTime();
+}
+
+void installSeam(Seam *seam)
+{
+    g_seam = seam;
+}
+
+} // namespace Alarm
