@@ -18,11 +18,6 @@ ArchiveFile::LockWait &lockWait()
     return wait;
 }
 
-FileSystem::Mode modeFor(ArchiveFile::Access access)
-{
-    return access == ArchiveFile::Access::Read ? FileSystem::Mode::ReadOnly : FileSystem::Mode::ReadWriteCreate;
-}
-
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -88,22 +83,24 @@ std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access acces
     };
     if (path.isEmpty())
         return fail(QCoreApplication::translate("Archive", "The archive is unavailable: no archive file was set up."));
-    // A reader needs to write only to roll back a save a power cut interrupted;
-    // a journal that appears before the lock is ours calls for one more try.
+    // A reader needs to write only to roll back a save that a power cut
+    // interrupted. A journal that appears before the lock is ours calls for
+    // opening once more, for writing: the lock belongs to the open file.
+    FileSystem &fs = FileSystem::current();
     const QString journal = Journal::pathFor(path);
-    FileSystem::Mode mode = modeFor(access);
-    std::unique_ptr<ArchiveFile> archive;
-    for (bool retried = false; !archive; retried = true) {
-        if (mode == FileSystem::Mode::ReadOnly && FileSystem::current().exists(journal))
-            mode = FileSystem::Mode::ReadWrite;
-        QString failure;
-        archive = openLocked(path, mode, &failure);
-        if (!archive)
-            return fail(failure);
-        if (mode == FileSystem::Mode::ReadOnly && !retried && FileSystem::current().exists(journal))
-            archive.reset();
+    const bool reading = access == Access::Read;
+    bool writable = !reading || fs.exists(journal);
+    const FileSystem::Mode writing = reading ? FileSystem::Mode::ReadWrite : FileSystem::Mode::ReadWriteCreate;
+    QString failure;
+    std::unique_ptr<ArchiveFile> archive = openLocked(path, writable ? writing : FileSystem::Mode::ReadOnly, &failure);
+    if (archive && !writable && fs.exists(journal)) {
+        archive.reset();
+        writable = true;
+        archive = openLocked(path, writing, &failure);
     }
-    const IoResult recovered = mode == FileSystem::Mode::ReadOnly ? IoResult::success() : Journal::recover(*archive);
+    if (!archive)
+        return fail(failure);
+    const IoResult recovered = writable ? Journal::recover(*archive) : IoResult::success();
     if (!recovered.ok)
         return fail(QCoreApplication::translate(
                         "Archive", "The archive %1 cannot be put back as it was before an interrupted save: %2.")

@@ -23,5 +23,7 @@ struct SaveResult {
 // archive's counter and every numbered name already saved; the id record is
 // rewritten with it. On success Module1.GameName (and, for a numbered name,
 // Module1.NewId and Module1.LastId) are updated; on failure nothing changes,
-// neither in Module1 nor in the archive file.
+// neither in Module1 nor in the archive file (when even putting the file back
+// fails, its journal has that done at its next opening). A power cut leaves
+// the save wholly there or wholly absent.
 SaveResult saveGame(const GameSnapshot &s);

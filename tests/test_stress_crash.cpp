@@ -113,8 +113,10 @@ void StressCrash::killedWhileSaving()
         }
         QVERIFY(ledger.size() > 20);
     }
-    // The kills did land inside saves, and torn pieces were met.
-    QVERIFY(kills < 100 || (cutShort > 0 && kept > 0 && pieces > 0));
+    // The kills did land inside saves, and torn pieces were met. A save cut
+    // short is nearly always taken back from its journal: it stays only when
+    // the kill falls between the journal's removal and the saver's report.
+    QVERIFY(kills < 100 || (cutShort > 0 && pieces > 0));
     qInfo("%d kills, %d inside a save (%d of those reached the disk whole), %d torn last pieces", kills, cutShort, kept, pieces);
 }
 

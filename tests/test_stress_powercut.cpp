@@ -8,7 +8,9 @@
 #include "app/Module1.h"
 #include "archive/Archive.h"
 #include "archive/ArchiveStartup.h"
+#include "archive/GameListModel.h"
 #include "archive/GameRecord.h"
+#include "archive/RestoreGame.h"
 #include "tests/tools/SimulatedDisk.h"
 #include "tests/tools/StressPlan.h"
 
@@ -71,15 +73,16 @@ public:
         m_disk.restart();
         return ok;
     }
-    int secondSteps = 0;
-
-private:
+    // What was done since is what the disk holds.
+    void restart() { m_disk.restart(); }
     bool save(const QString &name, int step)
     {
         Module1.GameName = name;
         return saveGame(StressPlan::snapshotOf(step)).ok;
     }
+    int secondSteps = 0;
 
+private:
     const QTemporaryDir &m_dir;
     SimulatedDisk m_disk;
 };
@@ -92,6 +95,8 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void cutAtEveryStep_data();
     void cutAtEveryStep();
+    void takenBackByNextLock_data();
+    void takenBackByNextLock();
 };
 
 void StressPowerCut::cutAtEveryStep_data()
@@ -138,6 +143,48 @@ void StressPowerCut::cutAtEveryStep()
     // Both outcomes were met: the cuts did fall inside the save.
     QVERIFY(whole > 0 && absent > 0);
     qInfo("%d power cuts: the save there %d times, absent %d times", steps * WaysPerStep, whole, absent);
+}
+
+enum class Next { StartUp, Browser, Restore, Save };
+
+void StressPowerCut::takenBackByNextLock_data()
+{
+    QTest::addColumn<Next>("next");
+    QTest::newRow("start-up") << Next::StartUp;
+    QTest::newRow("browser, which otherwise takes no lock") << Next::Browser;
+    QTest::newRow("restore") << Next::Restore;
+    QTest::newRow("save") << Next::Save;
+}
+
+// The power goes once a save's records are synced but its journal is still
+// there: whatever takes the lock next puts the old records back first.
+void StressPowerCut::takenBackByNextLock()
+{
+    QFETCH(Next, next);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    Bench bench(dir);
+    const QString name = QStringLiteral("Blitz");
+    QVERIFY(bench.saveTwice(name, std::nullopt));
+    const QByteArray before = bench.bytes();
+    QVERIFY(bench.saveTwice(name, name));
+    const QByteArray after = bench.bytes();
+    QVERIFY(!bench.saveTwice(name, name, bench.secondSteps - 2, SimulatedDisk::Cut::KeepAll));
+    QVERIFY(bench.journalStayed() && bench.bytes() == after);
+
+    Module1 = Module1Vars{};
+    Module1.ArchivePath = bench.path;
+    QString message;
+    GameListModel model;
+    const bool ok = next == Next::StartUp ? bench.startUp()
+                    : next == Next::Browser ? model.open(bench.path, &message) && model.rowCount() == before.size() / GameRecord::Size
+                    : next == Next::Restore ? loadGame(name).game.record == 6
+                                            : bench.save(name, 2);
+    QVERIFY(ok);
+    bench.restart();
+    QVERIFY(!bench.journalStayed());
+    // A save made again is the interrupted one, now whole.
+    QVERIFY(bench.bytes() == (next == Next::Save ? after : before));
 }
 
 VARKO_TEST_MAIN(StressPowerCut)

@@ -1,6 +1,5 @@
 #include "tests/tools/SimulatedDisk.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -44,11 +43,11 @@ public:
             return off();
         const qint64 old = m_inode->data.size();
         m_inode->data.resize(length);
-        if (length > old)
-            std::fill(m_inode->data.begin() + old, m_inode->data.end(), '\0');
         // A shorter file has no new sectors; only its length is in doubt.
-        if (length > old)
+        if (length > old) {
+            std::fill(m_inode->data.begin() + old, m_inode->data.end(), '\0');
             markDirty(old, length);
+        }
         m_disk.stepDone();
         return IoResult::success(length);
     }

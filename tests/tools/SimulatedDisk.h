@@ -25,7 +25,7 @@ public:
 
     // The power goes right after step `step` (a write, truncation, sync,
     // creation, removal or folder sync; counted from 1 since the last
-    // writeOut()). 0: never.
+    // restart()). 0: never.
     void cutAfter(int step, Cut how = Cut::Random, quint32 seed = 0);
     int steps() const { return m_steps; }
     bool isCut() const { return m_cut; }
