@@ -31,6 +31,10 @@ test-asan: deps
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
 
+# Formatting as .clang-format says, and clang-tidy clean over the program's code.
+lint: build
+	@./scripts/check-style $(BUILD_DIR)
+
 bench: build
 	@./scripts/run-bench $(BUILD_DIR)
 

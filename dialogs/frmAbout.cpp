@@ -17,6 +17,7 @@
 #include <QShowEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -35,8 +36,8 @@ constexpr double ScaleY = 1.4488;
 constexpr int IconLeftUnits = 112;
 constexpr int IconTopUnits = 82;
 
-int twipsX(int units) { return int(units * ScaleX + 0.5); }
-int twipsY(int units) { return int(units * ScaleY + 0.5); }
+int twipsX(int units) { return int(std::lround(units * ScaleX)); }
+int twipsY(int units) { return int(std::lround(units * ScaleY)); }
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, QRect twips)
 {
