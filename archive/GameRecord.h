@@ -52,6 +52,17 @@ struct GameRecord {
     static constexpr int NumberWidth = Fields[12].width;
     static constexpr int LimitOffset = Fields[12].offset;
 
+    // The table's entry for a member (Fields[0] for one not in it, which
+    // cannot happen for the fifteen fields above).
+    static constexpr const Field &field(QString GameRecord::*member)
+    {
+        for (const Field &f : Fields) {
+            if (f.member == member)
+                return f;
+        }
+        return Fields[0];
+    }
+
     QString &operator[](const Field &f) { return this->*f.member; }
     const QString &operator[](const Field &f) const { return this->*f.member; }
 

@@ -25,15 +25,6 @@ const std::pair<QString GameRecord::*, RestoredNumber RestoredGame::*> Targets[]
     {&GameRecord::WhiteLeft, &RestoredGame::whiteLeft},       {&GameRecord::BlackLeft, &RestoredGame::blackLeft},
 };
 
-RestoredNumber RestoredGame::*targetOf(const GameRecord::Field &f)
-{
-    for (const auto &[member, target] : Targets) {
-        if (member == f.member)
-            return target;
-    }
-    return nullptr;
-}
-
 bool inRange(GameRecord::Kind kind, int number)
 {
     switch (kind) {
@@ -46,15 +37,14 @@ bool inRange(GameRecord::Kind kind, int number)
 // Empty when every number field holds a usable number; else what is wrong.
 QString takeNumbers(const GameRecord &stored, RestoredGame *game)
 {
-    for (const GameRecord::Field &f : GameRecord::Fields) {
-        if (f.kind == GameRecord::Kind::Text)
-            continue;
+    for (const auto &[member, target] : Targets) {
+        const GameRecord::Field &f = GameRecord::field(member);
         const QString &field = stored[f];
         const std::optional<int> number = readNumberField(field);
         if (!number || !inRange(f.kind, *number))
             return text("%1 holds \"%2\", which is not a valid number")
                 .arg(text(f.what), QString(field).replace(QChar(0), u' '));
-        game->*targetOf(f) = {field, *number};
+        game->*target = {field, *number};
     }
     return {};
 }
