@@ -3,6 +3,7 @@
 #include "app/Module1.h"
 #include "archive/ArchiveEdit.h"
 #include "archive/ArchiveFile.h"
+#include "archive/GameRecord.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -76,21 +77,4 @@ FindResult FindGame(const QString &name)
     if (found.value == 0)
         return {};
     return {true, {}, found.value};
-}
-
-SavedGames readSavedGames()
-{
-    QString message;
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read, &message);
-    if (!file)
-        return {false, message, {}};
-    SavedGames saved;
-    saved.games.reserve(qsizetype(std::max<qint64>(0, file->count() - 1)));
-    const IoResult read = file->visitForwards(2, file->count(), [&saved](qint64, QByteArrayView raw) {
-        saved.games.append(GameRecord::decode(raw));
-        return false;
-    });
-    if (!read.ok)
-        return {false, readingFailure(*file, read), {}};
-    return saved;
 }

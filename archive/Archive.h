@@ -1,8 +1,5 @@
 #pragma once
 
-#include "archive/GameRecord.h"
-
-#include <QList>
 #include <QString>
 #include <optional>
 
@@ -21,12 +18,6 @@ struct FindResult {
     std::optional<qint64> record; // none when no game has the name
 };
 
-struct SavedGames {
-    bool ok = true;
-    QString message;
-    QList<GameRecord> games; // records 2 onwards, in file order
-};
-
 // True when a plain file exists at sFile; never creates or opens it.
 bool bFileEsiste(const QString &sFile);
 
@@ -42,9 +33,6 @@ ArchiveResult Crea_Record_suFile();
 // The highest-numbered game record of that name (blanks at both ends ignored
 // on both sides, exact and case-sensitive); record 1 never matches.
 FindResult FindGame(const QString &name);
-
-// Every saved game, for listing.
-SavedGames readSavedGames();
 
 // Archive path in a folder: the folder, the native separator, "Varko.dat".
 QString archivePathIn(const QString &folder);

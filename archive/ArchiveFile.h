@@ -58,15 +58,13 @@ public:
     IoResult truncate(qint64 length);
     IoResult sync();
 
-    // Visits the records from `last` down to `first` (or up, forwards), reading
-    // them in large blocks; stops early when visit(n, raw) returns true. value:
-    // the record where it stopped, 0 when it went through all. Backwards, the
-    // visit is a search and passes over records lying wholly in a hole of a
-    // sparse file: zero bytes, which no name matches.
+    // Visits the records from `last` down to `first`, reading them in large
+    // blocks; stops early when visit(n, raw) returns true. value: the record
+    // where it stopped, 0 when it went through all. The visit is a search and
+    // passes over records lying wholly in a hole of a sparse file: zero bytes,
+    // which no name matches.
     template <typename Visit>
     IoResult visitBackwards(qint64 first, qint64 last, Visit &&visit);
-    template <typename Visit>
-    IoResult visitForwards(qint64 first, qint64 last, Visit &&visit);
 
     // value: the highest-numbered game record whose name, blanks at both ends
     // removed, equals `name` as it would be stored (cut to the name field,
@@ -114,25 +112,6 @@ IoResult ArchiveFile::visitBackwards(qint64 first, qint64 last, Visit &&visit)
                 if (visit(n, recordIn(block, int(n - blockFirst))))
                     return IoResult::success(n);
             }
-        }
-    }
-    return IoResult::success(0);
-}
-
-template <typename Visit>
-IoResult ArchiveFile::visitForwards(qint64 first, qint64 last, Visit &&visit)
-{
-    first = std::max<qint64>(first, 1);
-    last = std::min(last, count());
-    QByteArray block;
-    for (qint64 blockFirst = first; blockFirst <= last; blockFirst += BlockRecords) {
-        const qint64 blockLast = std::min(last, blockFirst + BlockRecords - 1);
-        const IoResult read = readBlock(blockFirst, int(blockLast - blockFirst + 1), &block);
-        if (!read.ok)
-            return read;
-        for (qint64 n = blockFirst; n <= blockLast; ++n) {
-            if (visit(n, recordIn(block, n - blockFirst)))
-                return IoResult::success(n);
         }
     }
     return IoResult::success(0);

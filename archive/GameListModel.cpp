@@ -4,6 +4,7 @@
 #include "archive/FileSystem.h"
 #include "archive/GameRecord.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -14,25 +15,36 @@ const std::array<QString, GameListModel::ColumnCount> Headers = {
     QStringLiteral("Time stop at"),
 };
 
+constexpr int highestColumn()
+{
+    int highest = -1;
+    for (const GameRecord::Field &f : GameRecord::Fields)
+        highest = std::max(highest, f.column);
+    return highest;
+}
+static_assert(highestColumn() + 1 == GameListModel::ColumnCount);
+
 // Decoded rows kept around: a screenful asks for each of its cells at every
 // paint, and scrolling back should not read again.
 constexpr int CachedRows = 1024;
 
-QString clockText(const QString &hours, const QString &minutes, const QString &seconds)
+} // namespace
+
+QStringList GameListModel::columnTexts(const GameRecord &r)
 {
-    return hours + u':' + minutes + u':' + seconds;
+    QStringList texts(ColumnCount);
+    for (const GameRecord::Field &f : GameRecord::Fields) {
+        if (f.column < 0)
+            continue;
+        QString &cell = texts[f.column];
+        if (f.kind == GameRecord::Kind::MinutesOrSeconds) // after the hours of the same clock
+            cell += u':';
+        cell += r[f];
+    }
+    return texts;
 }
 
-QStringList columnTexts(const GameRecord &r)
-{
-    return {r.RecordName,
-            r.WhitePlayer,
-            r.BlackPlayer,
-            r.Limit,
-            clockText(r.WhiteHours, r.WhiteMinutes, r.WhiteSeconds),
-            clockText(r.BlackHours, r.BlackMinutes, r.BlackSeconds),
-            clockText(r.TotalHours, r.TotalMinutes, r.TotalSeconds)};
-}
+namespace {
 
 const QStringList &emptyRow()
 {

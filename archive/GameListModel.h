@@ -7,6 +7,7 @@
 #include <memory>
 
 class FileHandle;
+struct GameRecord;
 
 // The saved games of an archive as the browser's grid shows them: row 0 the
 // column headers, then one row per game record in file order (row r is record
@@ -25,6 +26,9 @@ public:
     static constexpr int ColumnCount = 7;
     // "Game ...", "White", "Black", "Limit at", "White Limit", "Black Limit", "Time stop at".
     static QString header(int column);
+    // A record's cells: the game's name, the players, the limit and the three
+    // clocks as hours:minutes:seconds, each as stored, blanks included.
+    static QStringList columnTexts(const GameRecord &r);
 
     GameListModel();
     ~GameListModel() override;

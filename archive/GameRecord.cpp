@@ -3,50 +3,9 @@
 #include "archive/Cp1252.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 
 namespace {
-
-struct FieldSpec {
-    QString GameRecord::*member;
-    int width;
-};
-
-// File order; the widths add up to GameRecord::Size.
-constexpr std::array<FieldSpec, 15> Fields = {{
-    {&GameRecord::RecordName, GameRecord::NameWidth},
-    {&GameRecord::WhitePlayer, GameRecord::PlayerWidth},
-    {&GameRecord::BlackPlayer, GameRecord::PlayerWidth},
-    {&GameRecord::WhiteHours, GameRecord::ClockWidth},
-    {&GameRecord::WhiteMinutes, GameRecord::ClockWidth},
-    {&GameRecord::WhiteSeconds, GameRecord::ClockWidth},
-    {&GameRecord::BlackHours, GameRecord::ClockWidth},
-    {&GameRecord::BlackMinutes, GameRecord::ClockWidth},
-    {&GameRecord::BlackSeconds, GameRecord::ClockWidth},
-    {&GameRecord::TotalHours, GameRecord::ClockWidth},
-    {&GameRecord::TotalMinutes, GameRecord::ClockWidth},
-    {&GameRecord::TotalSeconds, GameRecord::ClockWidth},
-    {&GameRecord::Limit, GameRecord::NumberWidth},
-    {&GameRecord::WhiteLeft, GameRecord::NumberWidth},
-    {&GameRecord::BlackLeft, GameRecord::NumberWidth},
-}};
-
-constexpr int totalWidth()
-{
-    int sum = 0;
-    for (const FieldSpec &f : Fields)
-        sum += f.width;
-    return sum;
-}
-static_assert(totalWidth() == GameRecord::Size);
-
-QByteArray fieldBytes(QStringView text, int width)
-{
-    QByteArray bytes = toCp1252(text).left(width);
-    bytes.append(width - bytes.size(), ' ');
-    return bytes;
-}
 
 bool isDigit(QChar c)
 {
@@ -59,8 +18,8 @@ QByteArray GameRecord::encode() const
 {
     QByteArray out;
     out.reserve(Size);
-    for (const FieldSpec &f : Fields)
-        out.append(fieldBytes(this->*f.member, f.width));
+    for (const Field &f : Fields)
+        out.append(fieldBytes((*this)[f], f.width));
     return out;
 }
 
@@ -69,11 +28,8 @@ GameRecord GameRecord::decode(QByteArrayView raw)
     QByteArray full = raw.first(std::min<qsizetype>(raw.size(), Size)).toByteArray();
     full.append(Size - full.size(), '\0');
     GameRecord record;
-    qsizetype offset = 0;
-    for (const FieldSpec &f : Fields) {
-        record.*f.member = fromCp1252(QByteArrayView(full).sliced(offset, f.width));
-        offset += f.width;
-    }
+    for (const Field &f : Fields)
+        record[f] = fromCp1252(QByteArrayView(full).sliced(f.offset, f.width));
     return record;
 }
 
@@ -85,6 +41,13 @@ QByteArray GameRecord::idRecord(int counter)
     const QString field = counter == 0 ? QStringLiteral("000") : numberField(counter);
     out.replace(LimitOffset, NumberWidth, fieldBytes(field, NumberWidth));
     return out;
+}
+
+QByteArray GameRecord::fieldBytes(QStringView text, int width)
+{
+    QByteArray bytes = toCp1252(text).left(width);
+    bytes.append(width - bytes.size(), ' ');
+    return bytes;
 }
 
 QString storedText(QStringView text, int width)

@@ -5,8 +5,8 @@
 #include "archive/GameRecord.h"
 
 #include <QCoreApplication>
-#include <limits>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -15,41 +15,36 @@ QString text(const char *source)
     return QCoreApplication::translate("Archive", source);
 }
 
-struct NumberField {
-    QString GameRecord::*field;
-    RestoredNumber RestoredGame::*target;
-    int lowest, highest;
-    const char *what;
+// Where each number field of the record goes.
+const std::pair<QString GameRecord::*, RestoredNumber RestoredGame::*> Targets[] = {
+    {&GameRecord::WhiteHours, &RestoredGame::whiteHours},     {&GameRecord::WhiteMinutes, &RestoredGame::whiteMinutes},
+    {&GameRecord::WhiteSeconds, &RestoredGame::whiteSeconds}, {&GameRecord::BlackHours, &RestoredGame::blackHours},
+    {&GameRecord::BlackMinutes, &RestoredGame::blackMinutes}, {&GameRecord::BlackSeconds, &RestoredGame::blackSeconds},
+    {&GameRecord::TotalHours, &RestoredGame::totalHours},     {&GameRecord::TotalMinutes, &RestoredGame::totalMinutes},
+    {&GameRecord::TotalSeconds, &RestoredGame::totalSeconds}, {&GameRecord::Limit, &RestoredGame::limit},
+    {&GameRecord::WhiteLeft, &RestoredGame::whiteLeft},       {&GameRecord::BlackLeft, &RestoredGame::blackLeft},
 };
 
-constexpr int Unbounded = std::numeric_limits<int>::max();
-constexpr int Lowest = std::numeric_limits<int>::min();
-
-const NumberField Numbers[] = {
-    {&GameRecord::WhiteHours, &RestoredGame::whiteHours, 0, Unbounded, "White's hours"},
-    {&GameRecord::WhiteMinutes, &RestoredGame::whiteMinutes, 0, 59, "White's minutes"},
-    {&GameRecord::WhiteSeconds, &RestoredGame::whiteSeconds, 0, 59, "White's seconds"},
-    {&GameRecord::BlackHours, &RestoredGame::blackHours, 0, Unbounded, "Black's hours"},
-    {&GameRecord::BlackMinutes, &RestoredGame::blackMinutes, 0, 59, "Black's minutes"},
-    {&GameRecord::BlackSeconds, &RestoredGame::blackSeconds, 0, 59, "Black's seconds"},
-    {&GameRecord::TotalHours, &RestoredGame::totalHours, 0, Unbounded, "the total hours"},
-    {&GameRecord::TotalMinutes, &RestoredGame::totalMinutes, 0, 59, "the total minutes"},
-    {&GameRecord::TotalSeconds, &RestoredGame::totalSeconds, 0, 59, "the total seconds"},
-    {&GameRecord::Limit, &RestoredGame::limit, Lowest, Unbounded, "the time limit"},
-    {&GameRecord::WhiteLeft, &RestoredGame::whiteLeft, Lowest, Unbounded, "White's remaining minutes"},
-    {&GameRecord::BlackLeft, &RestoredGame::blackLeft, Lowest, Unbounded, "Black's remaining minutes"},
-};
+bool inRange(GameRecord::Kind kind, int number)
+{
+    switch (kind) {
+    case GameRecord::Kind::Hours: return number >= 0;
+    case GameRecord::Kind::MinutesOrSeconds: return number >= 0 && number <= 59;
+    default: return true;
+    }
+}
 
 // Empty when every number field holds a usable number; else what is wrong.
 QString takeNumbers(const GameRecord &stored, RestoredGame *game)
 {
-    for (const NumberField &n : Numbers) {
-        const QString &field = stored.*n.field;
+    for (const auto &[member, target] : Targets) {
+        const GameRecord::Field &f = GameRecord::field(member);
+        const QString &field = stored[f];
         const std::optional<int> number = readNumberField(field);
-        if (!number || *number < n.lowest || *number > n.highest)
+        if (!number || !inRange(f.kind, *number))
             return text("%1 holds \"%2\", which is not a valid number")
-                .arg(text(n.what), QString(field).replace(QChar(0), u' '));
-        game->*n.target = {field, *number};
+                .arg(text(f.what), QString(field).replace(QChar(0), u' '));
+        game->*target = {field, *number};
     }
     return {};
 }

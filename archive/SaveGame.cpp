@@ -18,7 +18,9 @@ QString text(const char *source)
     return QCoreApplication::translate("Archive", source);
 }
 
-GameRecord recordOf(const GameSnapshot &s, const QString &name)
+} // namespace
+
+GameRecord savedRecord(const GameSnapshot &s, const QString &name)
 {
     GameRecord r;
     r.RecordName = name;
@@ -39,34 +41,19 @@ GameRecord recordOf(const GameSnapshot &s, const QString &name)
     return r;
 }
 
+namespace {
+
 // Numbers that would lose digits in their narrow fields would come back as
 // other numbers; such a game is refused instead of stored wrong.
 QString tooWideField(const GameRecord &r)
 {
-    const struct {
-        const QString &value;
-        int width;
-        const char *what;
-    } numbers[] = {
-        {r.WhiteHours, GameRecord::ClockWidth, "White's hours"},
-        {r.WhiteMinutes, GameRecord::ClockWidth, "White's minutes"},
-        {r.WhiteSeconds, GameRecord::ClockWidth, "White's seconds"},
-        {r.BlackHours, GameRecord::ClockWidth, "Black's hours"},
-        {r.BlackMinutes, GameRecord::ClockWidth, "Black's minutes"},
-        {r.BlackSeconds, GameRecord::ClockWidth, "Black's seconds"},
-        {r.TotalHours, GameRecord::ClockWidth, "the total hours"},
-        {r.TotalMinutes, GameRecord::ClockWidth, "the total minutes"},
-        {r.TotalSeconds, GameRecord::ClockWidth, "the total seconds"},
-        {r.Limit, GameRecord::NumberWidth, "the time limit"},
-        {r.WhiteLeft, GameRecord::NumberWidth, "White's remaining minutes"},
-        {r.BlackLeft, GameRecord::NumberWidth, "Black's remaining minutes"},
-    };
-    for (const auto &n : numbers) {
-        if (trimBlanks(n.value).size() > n.width)
+    for (const GameRecord::Field &f : GameRecord::Fields) {
+        const QStringView value = trimBlanks(r[f]);
+        if (f.kind != GameRecord::Kind::Text && value.size() > f.width)
             return text("The game cannot be saved: %1 (%2) has more than the %3 characters the "
                         "archive keeps for it.")
-                .arg(text(n.what), trimBlanks(n.value).toString())
-                .arg(n.width);
+                .arg(text(f.what), value.toString())
+                .arg(f.width);
     }
     return {};
 }
@@ -150,7 +137,7 @@ QString failedSave(const ArchiveFile &file, const ArchiveEdit::Outcome &outcome)
 
 SaveResult saveGame(const GameSnapshot &s)
 {
-    GameRecord record = recordOf(s, QString());
+    GameRecord record = savedRecord(s, QString());
     const QString wide = tooWideField(record);
     if (!wide.isEmpty())
         return {false, wide, 0};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/GameRecord.h"
+
 #include <QString>
 
 // What the clock window shows at the moment of saving.
@@ -10,6 +12,10 @@ struct GameSnapshot {
     int timeLimit = 0;
     QString whiteLeftCaption, blackLeftCaption; // remaining-minutes captions
 };
+
+// The record a save writes for `s` under `name`: the limit as a number field,
+// the remaining minutes without the caption's blanks.
+GameRecord savedRecord(const GameSnapshot &s, const QString &name);
 
 struct SaveResult {
     bool ok = false;

@@ -135,5 +135,5 @@ void frmMain::lockGameStart(bool locked)
 
 void frmMain::openHelp()
 {
-    Help::showContents(App::locateHelpFile(), this);
+    Help::showContents(App::HelpFile(), this);
 }

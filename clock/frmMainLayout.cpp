@@ -112,12 +112,13 @@ void frmMain::buildToolbar()
     });
     Toolbar1 = named(new ToolbarControl(centralWidget()), QStringLiteral("Toolbar1"));
     Toolbar1->setGeometry(Twips::rect(0, 0, 9855, 540));
-    QFont small = font();
-    small.setPointSizeF(7.5);
-    Toolbar1->setFont(small);
     // Icon above caption in 540 twips: no room for the style's own padding.
     Toolbar1->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; }"
                                            "QToolButton { padding: 0px; margin: 0px; }"));
+    // With a style sheet on the toolbar its buttons take the application's
+    // font, not the toolbar's, so each button gets the small font itself.
+    QFont small = font();
+    small.setPointSizeF(7.5);
     // Key, caption, tooltip, picture of ImageList1; no key: a separator.
     const struct {
         const char *key, *caption, *toolTip;
@@ -139,7 +140,7 @@ void frmMain::buildToolbar()
                             QString::fromLatin1(e.toolTip), ImageList1.picture(e.picture));
         QWidget *button = Toolbar1->buttonWidget(Toolbar1->count());
         button->setFixedSize(Twips::size(645, 540));
-        button->setFont(small); // the style sheet would give it the window's font
+        button->setFont(small);
     }
 }
 

@@ -69,6 +69,7 @@ QString spelledOut(const QString &characters)
     return parts.join(QStringLiteral(", "));
 }
 
+// The boxes inside a frame take its font: bold, like the caption.
 QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips)
 {
     auto *frame = new QGroupBox(caption, parent);
@@ -87,12 +88,11 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, QRe
     return label;
 }
 
-QLineEdit *makeTextBox(QWidget *parent, const char *name, int maxLength, QRect twips, const QFont &font)
+QLineEdit *makeTextBox(QWidget *parent, const char *name, int maxLength, QRect twips)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
     box->setMaxLength(maxLength);
-    box->setFont(font); // the dialog's font, not the bold caption of the frame
     box->setGeometry(twips);
     return box;
 }
@@ -127,16 +127,15 @@ void frmSet::buildFrames()
 
 void frmSet::buildFields()
 {
-    txtWName = makeTextBox(Frame1, "txtWName", 30, Twips::rect(1560, 360, 1335, 285), font());
-    txtBName = makeTextBox(Frame1, "txtBName", 30, Twips::rect(1560, 840, 1335, 285), font());
-    txtGameName = makeTextBox(Frame3, "txtGameName", 15, Twips::rect(840, 360, 1575, 285), font());
+    txtWName = makeTextBox(Frame1, "txtWName", 30, Twips::rect(1560, 360, 1335, 285));
+    txtBName = makeTextBox(Frame1, "txtBName", 30, Twips::rect(1560, 840, 1335, 285));
+    txtGameName = makeTextBox(Frame3, "txtGameName", 15, Twips::rect(840, 360, 1575, 285));
 
     cbTime = new QComboBox(Frame2);
     cbTime->setObjectName(QStringLiteral("cbTime"));
     cbTime->setEditable(true);
     cbTime->setInsertPolicy(QComboBox::NoInsert); // Enter must not grow the list
     cbTime->setCompleter(nullptr);                // what is typed stays as typed
-    cbTime->setFont(font());
     cbTime->setGeometry(Twips::rect(1320, 360, 855, 315));
     cbTime->installEventFilter(this);
     cbTime->lineEdit()->installEventFilter(this);
@@ -146,7 +145,6 @@ void frmSet::buildFields()
     cmdConferma->setObjectName(QStringLiteral("cmdConferma"));
     cmdConferma->setAutoDefault(false);
     cmdConferma->setDefault(false);
-    cmdConferma->setFont(font());
     cmdConferma->setGeometry(Twips::rect(240, 3600, 3135, 375));
     cmdConferma->installEventFilter(this);
     connect(cmdConferma, &QPushButton::clicked, this, &frmSet::cmdConferma_Click);

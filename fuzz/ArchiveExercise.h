@@ -9,5 +9,5 @@
 // every record, the search by name, the saved-games list model (every cell),
 // restoring each game found, and then a numbered and a named save. Returns a
 // line for every expectation the archive code broke; empty when all held.
-// Needs a QGuiApplication (the list model hands out fonts).
+// Run it inside a Qt application object.
 QStringList exerciseArchive(QByteArrayView bytes, const QString &folder);

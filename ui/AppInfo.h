@@ -21,6 +21,7 @@ int Revision();
 // beside the program again, where the help viewer reports it missing.
 QString locateHelpFile();
 
+// The help file the program opens, located once at start.
 QString HelpFile();
 void setHelpFile(const QString &path);
 

@@ -17,12 +17,6 @@ void ImageControl::setPicture(const QString &resourcePath)
     render();
 }
 
-void ImageControl::setPicture(const QPixmap &pixmap)
-{
-    m_path.clear();
-    setPixmap(pixmap);
-}
-
 void ImageControl::move(int leftTwips, int topTwips)
 {
     QLabel::move(Twips::point(leftTwips, topTwips));

@@ -8,7 +8,6 @@ class ProgressControl : public QProgressBar {
 public:
     explicit ProgressControl(QWidget *parent = nullptr);
 
-    float Min() const { return m_min; }
     float Max() const { return m_max; }
     float Value() const { return m_value; }
     void setMin(float v);

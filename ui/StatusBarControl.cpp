@@ -87,7 +87,6 @@ void StatusBarControl::setPanelText(int panel, const QString &text)
         return;
     // The label's own name-change event is what screen readers announce.
     m_text->setText(text);
-    emit textChanged(text);
 }
 
 QString StatusBarControl::panelPicture(int panel) const

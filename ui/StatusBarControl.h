@@ -23,9 +23,6 @@ public:
 
     void refreshClock();
 
-signals:
-    void textChanged(const QString &text);
-
 private:
     QLabel *m_date;
     QLabel *m_time;

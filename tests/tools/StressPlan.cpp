@@ -1,7 +1,6 @@
 #include "tests/tools/StressPlan.h"
 
 #include "archive/Archive.h"
-#include "archive/Cp1252.h"
 #include "archive/GameRecord.h"
 
 #include <QFile>
@@ -78,17 +77,7 @@ GameSnapshot snapshotOf(int step)
 
 QByteArray recordOf(int step, const QString &name)
 {
-    const GameSnapshot s = snapshotOf(step);
-    // File order; the limits as numbers, the remaining minutes without blanks.
-    const QString fields[] = {name, s.whitePlayer, s.blackPlayer, s.whiteHours, s.whiteMinutes, s.whiteSeconds,
-                              s.blackHours, s.blackMinutes, s.blackSeconds, s.totalHours, s.totalMinutes,
-                              s.totalSeconds, QString::number(s.timeLimit), s.whiteLeftCaption.trimmed(),
-                              s.blackLeftCaption.trimmed()};
-    constexpr int Widths[] = {15, 30, 30, 2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3};
-    QByteArray record;
-    for (int i = 0; i < 15; ++i)
-        record += toCp1252(fields[i]).left(Widths[i]).leftJustified(Widths[i], ' ');
-    return record;
+    return savedRecord(snapshotOf(step), name).encode();
 }
 
 QByteArray line(char tag, int step, const QString &rest)
