@@ -144,20 +144,6 @@ private slots:
         Help::openViewer()->close();
     }
 
-    void aboutBoxIsOneInstanceForTheProgramsLife()
-    {
-        MainWindowFixture f;
-        QList<QDialog *> shown;
-        TestSupport::scriptDialogs([&](QDialog &d) {
-            shown.append(&d);
-            d.accept();
-        });
-        f.clickToolbar(QStringLiteral("About"));
-        f.clickToolbar(QStringLiteral("About"));
-        QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown.at(0), shown.at(1));
-    }
-
 };
 
 VARKO_TEST_MAIN(TestMainWindow)
