@@ -177,7 +177,7 @@ void StressPowerCut::takenBackByNextLock()
     QString message;
     GameListModel model;
     const bool ok = next == Next::StartUp ? bench.startUp()
-                    : next == Next::Browser ? model.open(bench.path, &message) && model.rowCount() == before.size() / GameRecord::Size
+                    : next == Next::Browser ? model.open(bench.path, &message) && model.count() == before.size() / GameRecord::Size
                     : next == Next::Restore ? loadGame(name).game.record == 6
                                             : bench.save(name, 2);
     QVERIFY(ok);
