@@ -82,6 +82,8 @@ private slots:
             QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, cellCentre(g, 2, 3));
         };
         QTest::newRow("no click") << none << "cmdOpen" << Alpha << true;
+        const Gesture up = [](FlexGrid &g) { QTest::keyClick(&g, Qt::Key_Up); };
+        QTest::newRow("Up stays on the first game") << up << "cmdOpen" << Alpha << true;
         QTest::newRow("column 5 of Beta") << beta << "cmdOpen" << Beta << true;
         QTest::newRow("drag Alpha to Beta") << drag << "cmdOpen" << Beta << true;
         const QString nothing;
