@@ -107,15 +107,11 @@ private slots:
         TestSupport::stopScriptingDialogs();
     }
 
-    void textsAndClosingKeys()
+    void closingKeys()
     {
         frmAbout about;
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
             about.show();
-            QCOMPARE(about.windowTitle(), QStringLiteral("About Varko"));
-            QCOMPARE(child<QLabel>(about, "lblVersion")->text(), QStringLiteral("Version 1.1.9"));
-            QCOMPARE(child<QLabel>(about, "lblTitle")->text(), QStringLiteral("Varko Dulvermant"));
-            QVERIFY(child<QLabel>(about, "lblDisclaimer")->text().contains(QStringLiteral("2001")));
             QTest::keyClick(about.focusWidget(), key);
             QVERIFY2(!about.isVisible(), qPrintable(QString::number(key, 16)));
         }
@@ -207,9 +203,6 @@ private slots:
         QCOMPARE(m_registry.openKeys, 0);
         const bool fails = started.isEmpty() || started.endsWith(QLatin1String("broken"));
         QCOMPARE(TestSupport::boxes().shown.size(), fails ? 1 : 0);
-        if (fails)
-            QCOMPARE(TestSupport::boxes().shown.first().prompt,
-                     QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili."));
     }
 
     // Off Windows the reader answers the first key with the first tool on the

@@ -140,18 +140,6 @@ private slots:
         QCOMPARE(Module1.LastId, qint16(1));
     }
 
-    void trailingPieceIsIgnoredAndOverwritten()
-    {
-        const QByteArray start = archiveOf({"Old"}) + QByteArray(46, 'z'); // 250 bytes
-        QVERIFY(m_folder->write(start));
-        QString message;
-        QCOMPARE(ArchiveFile::open(m_folder->path, ArchiveFile::Access::Read, &message)->count(), 2);
-        Module1.GameName = "New";
-        QCOMPARE(saveGame(GameSnapshot{}).record, 3);
-        QCOMPARE(m_folder->bytes().size(), 306);
-        QCOMPARE(m_folder->bytes().first(219), start.first(204) + "New            ");
-    }
-
     void findGame_data()
     {
         QTest::addColumn<QStringList>("games"); // records 2, 3, ...

@@ -66,6 +66,7 @@ private slots:
                                     << broken("Black's remaining minutes");
         QTest::newRow("seconds 60") << damaged(&GameRecord::TotalSeconds, "60")
                                     << broken("the total seconds");
+        QTest::newRow("minutes 60") << damaged(&GameRecord::WhiteMinutes, "60") << broken("White's minutes");
         QTest::newRow("negative hours") << damaged(&GameRecord::WhiteHours, "-1") << broken("White's hours");
         QTest::newRow("never saved") << archiveOf({"Beta"})
                                      << QStringList{"no longer in the archive", "Alpha"};

@@ -3,7 +3,7 @@
 #include "archive/FileSystem.h"
 #include "tests/common/TestSupport.h"
 #include "tests/test_archive_support.h"
-#include "tests/tools/ForwardingFile.h"
+#include "tests/common/FaultyDisk.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,44 +34,6 @@ QByteArray idleTail()
 
 const QString DiskFull = QStringLiteral("No space left on device");
 
-// Write number `failingWrite` (counted over every file opened; 0: none) fails
-// after putting 40 bytes on the disk, as a full disk does; with
-// `laterWritesFail`, so does every later one, putting the archive back too.
-struct Faults {
-    int failingWrite = 0;
-    bool laterWritesFail = false;
-    int writes = 0; // so far
-};
-
-class FaultyDisk final : public ForwardingFileSystem {
-public:
-    std::unique_ptr<FileHandle> open(const QString &path, Mode mode, QString *reason) override
-    {
-        std::unique_ptr<FileHandle> file = real.open(path, mode, reason);
-        return file ? std::make_unique<File>(std::move(file), faults) : nullptr;
-    }
-    Faults faults;
-
-private:
-    class File final : public ForwardingFile {
-    public:
-        File(std::unique_ptr<FileHandle> f, Faults &faults) : ForwardingFile(std::move(f)), m_faults(faults)
-        {
-        }
-        IoResult writeAt(qint64 offset, const char *data, qint64 length) override
-        {
-            const int n = ++m_faults.writes, first = m_faults.failingWrite;
-            if (first == 0 || n < first || (n > first && !m_faults.laterWritesFail))
-                return real().writeAt(offset, data, length);
-            real().writeAt(offset, data, std::min<qint64>(length, 40));
-            return IoResult::failure(DiskFull);
-        }
-
-    private:
-        Faults &m_faults;
-    };
-};
-
 } // namespace
 
 class TestArchiveSave : public QObject {
@@ -81,7 +43,8 @@ private slots:
     void init()
     {
         m_folder.emplace();
-        m_disk.faults = {};
+        m_disk.left = 0;
+        m_disk.dead = false;
         FileSystem::install(&m_disk);
     }
     void cleanup() { FileSystem::install(nullptr); }
@@ -223,31 +186,34 @@ private slots:
     // Faults a single failing call does not show: the piece beyond the last
     // record must come back too, and a failed undoing must not be called a
     // success; the journal then puts the archive back at the next start.
-    // Write 1 is the journal's.
+    // Write 1 is the journal's; a failing write puts 40 bytes on the disk.
     void failedSave_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<Faults>("faults");
+        QTest::addColumn<int>("failingWrite"); // 0: none
+        QTest::addColumn<bool>("dies");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<qint64>("sizeLimit"); // ulimit -f, in bytes; 0: none
-        QTest::newRow("appending over a trailing piece") << "New" << Faults{2, false} << "left as it was" << 0LL;
-        QTest::newRow("id record fails, game written") << "" << Faults{3, false} << "left as it was" << 0LL;
-        QTest::newRow("putting back fails too") << "Alpha" << Faults{2, true} << "could not be put back" << 0LL;
+        QTest::newRow("appending over a trailing piece") << "New" << 2 << false << "left as it was" << 0LL;
+        QTest::newRow("id record fails, game written") << "" << 3 << false << "left as it was" << 0LL;
+        QTest::newRow("putting back fails too") << "Alpha" << 2 << true << "could not be put back" << 0LL;
         // The write stops at the limit and the next one fails with EFBIG:
         // the program must not be killed by SIGXFSZ.
-        QTest::newRow("file-size limit") << "New" << Faults{} << "left as it was" << 350LL;
+        QTest::newRow("file-size limit") << "New" << 0 << false << "left as it was" << 350LL;
     }
     void failedSave()
     {
         QFETCH(QString, name);
-        QFETCH(Faults, faults);
+        QFETCH(int, failingWrite);
+        QFETCH(bool, dies);
         QFETCH(QString, outcome);
         QFETCH(qint64, sizeLimit);
         const QByteArray archive = archiveOf({"Alpha", "Blitz"}, "2  ") + "torn";
         QVERIFY(m_folder->write(archive));
         QVERIFY(m_folder->startUp().ok); // as the program starts
         Module1.GameName = name;
-        m_disk.faults = faults;
+        m_disk.fault = {Call::Write, DiskFull, 40, false, dies};
+        m_disk.left = failingWrite;
         rlimit before{};
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
         rlimit limited = before;
@@ -261,9 +227,9 @@ private slots:
             QVERIFY2(saved.message.contains(part), qPrintable(saved.message));
         QCOMPARE(Module1.GameName, name);
         QCOMPARE(Module1.LastId, qint16(2));
-        if (faults.laterWritesFail) {
+        if (dies) {
             QVERIFY(!saved.message.contains("left as it was"));
-            m_disk.faults = {};
+            m_disk.dead = false;
             QVERIFY(m_folder->startUp().ok);
         }
         QCOMPARE(m_folder->bytes(), archive);
@@ -296,7 +262,7 @@ private slots:
 
 private:
     std::optional<ArchiveTest::Folder> m_folder;
-    FaultyDisk m_disk;
+    Disk m_disk;
 };
 
 VARKO_TEST_MAIN(TestArchiveSave)

@@ -1,7 +1,6 @@
 #include "tests/common/MainWindowFixture.h"
 #include "ui/HelpViewer.h"
 #include "ui/ProgressControl.h"
-#include "ui/StatusBarControl.h"
 
 #include <QFile>
 
@@ -21,98 +20,26 @@ class TestMainWindow : public QObject {
     }
 
 private slots:
+    // Idle: nothing counts, ticks without a game change nothing, and the
+    // archive is created with its id record.
     void startsIdle()
     {
         MainWindowFixture f;
         frmMain &w = f.w();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Varko Chronometer"));
-        QCOMPARE(w.size(), QSize(703, 325));
-        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
-        for (QLabel *l : {w.LOre, w.LMinuti, w.LSecondi, w.LOreG, w.LMinutiG, w.LSecondiG, w.LOreR, w.LminutiR,
-                          w.LSecondiR, w.lblLimitWhite, w.lblLimitBlack})
-            QCOMPARE(l->text(), QStringLiteral("00"));
-        QCOMPARE(w.Frame1->title(), QStringLiteral("Frame1"));
-        QCOMPARE(w.Frame2->title(), QStringLiteral("Frame2"));
-        QCOMPARE(w.Frame3->title(), QStringLiteral("...from begin Time"));
-        QCOMPARE(w.pg2->Value(), 0.f);
         QVERIFY(!drawsColour(w.pg2)); // an empty bar draws no sliver of its chunk
-        w.show();
-        QCOMPARE(w.STB1->findChild<QWidget *>(QStringLiteral("STB1_Panel3"))->width(), 490);
-        for (ImageControl *i : {w.IWPress, w.IWUnpress, w.IBPress, w.iBUnPress, w.FaroSX, w.FaroAC, w.FaroDX, w.FaroSp})
-            QVERIFY2(i->isHidden(), qPrintable(i->objectName()));
         QCOMPARE(f.intervals(), QList<int>({0, 0, 0, 0}));
-        QCOMPARE(w.bRunning, false);
-        QCOMPARE(w.bPaused, false);
-        QCOMPARE(w.TickInterval, 1000);
-        QCOMPARE(Module1.TimeLimit, 30);
-        QCOMPARE(w.LimitWhite, 30);
-        QCOMPARE(w.LimitBlack, 30);
-        QCOMPARE(f.status(), QString());
-        QCOMPARE(w.STB1->panelPicture(3), QStringLiteral(":/status/clock_load.svg"));
-        // Each pair of push-button pictures shares one spot.
-        QCOMPARE(w.IWPress->pos(), QPoint(293, 104));
-        QCOMPARE(w.IWUnpress->pos(), w.IWPress->pos());
-        QCOMPARE(w.IBPress->pos(), QPoint(360, 104));
-        QCOMPARE(w.iBUnPress->pos(), w.IBPress->pos());
-        QCOMPARE(w.FaroSX->pos(), QPoint(8, 0));
-        QCOMPARE(w.FaroSp->pos(), w.FaroSX->pos());
-        QCOMPARE(App::HelpFile(), App::join(App::Path(), QStringLiteral("\\VARKOHELP.HLP")));
-    }
-
-    void createsTheArchiveOrReadsIt()
-    {
-        MainWindowFixture f;
+        w.Timer1_Timer();
+        w.Timer2_Timer();
+        w.Timer3_Timer();
+        w.Timer4_Timer();
+        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(), QStringLiteral("00:00:0000:00:0000:00:00"));
+        QVERIFY(w.FaroSX->isHidden());
         QFile archive(Module1.ArchivePath);
-        QCOMPARE(Module1.ArchivePath, App::join(f.folder.path(), QStringLiteral("\\Varko.dat")));
         QVERIFY(archive.open(QIODevice::ReadOnly));
         QCOMPARE(archive.size(), 102);
-    }
-
-    void toolbarEntries()
-    {
-        MainWindowFixture f;
-        const QStringList keys{"Start", "Save", "Open", "Stop", "Exit", "", "TimeSet", "Pause", "", "Info", "About"};
-        ToolbarControl *t = f.w().Toolbar1;
-        QCOMPARE(t->count(), 11);
-        for (int i = 1; i <= 11; ++i) {
-            QCOMPARE(t->Key(i), keys.at(i - 1));
-            QCOMPARE(t->isSeparator(i), keys.at(i - 1).isEmpty());
-            QVERIFY(t->Enabled(i));
-            if (!t->isSeparator(i))
-                QCOMPARE(t->buttonWidget(i)->size(), QSize(43, 36));
-        }
-        // A button without a tooltip keeps none once the toolbar is locked.
-        f.start();
-        QCOMPARE(t->buttonWidget(3)->toolTip(), QString());
-        QCOMPARE(t->action(7)->text(), QStringLiteral("Options"));
-        QCOMPARE(t->action(1)->toolTip(), QStringLiteral("Start the Game"));
-        QCOMPARE(t->action(4)->toolTip(), QStringLiteral("Erase current Game"));
-    }
-
-    void noControlTakesTheFocus()
-    {
-        MainWindowFixture f;
-        const auto children = f.w().findChildren<QWidget *>();
-        for (QWidget *child : children)
+        // The space bar must reach the window, never a focused button.
+        for (QWidget *child : w.findChildren<QWidget *>())
             QVERIFY2(child->focusPolicy() == Qt::NoFocus, qPrintable(child->objectName()));
-        QVERIFY(f.w().focusPolicy() != Qt::NoFocus);
-    }
-
-    void ticksDoNothingWithoutAGame()
-    {
-        MainWindowFixture f;
-        f.w().Timer1_Timer();
-        f.w().Timer2_Timer();
-        f.w().Timer3_Timer();
-        f.w().Timer4_Timer();
-        QCOMPARE(f.w().Secondi, 0);
-        QCOMPARE(f.whiteClock(), QStringLiteral("00:00:00"));
-        QCOMPARE(f.blackClock(), QStringLiteral("00:00:00"));
-        QCOMPARE(f.totalClock(), QStringLiteral("00:00:00"));
-        QCOMPARE(f.w().pg2->Max(), 100.f);
-        QVERIFY(f.w().FaroSX->isHidden());
-        QCOMPARE(f.w().LampPhase, 0);
     }
 
     void clockRollsOver_data()
@@ -153,13 +80,11 @@ private slots:
         frmMain &w = f.w();
         f.play(60000);
         QCOMPARE(f.whiteClock(), QStringLiteral("00:01:00"));
-        QCOMPARE(w.lblLimitWhite->text(), QStringLiteral(" 29"));
+        QCOMPARE(w.lblLimitWhite->text() + w.lblLimitBlack->text(), QStringLiteral(" 29 30"));
         QCOMPARE(w.pg2->Value(), 30.f);
-        QCOMPARE(w.pg2->Max(), 30.f);
         QVERIFY(drawsColour(w.pg2));
         f.play(1000);
         QCOMPARE(w.pg2->Value(), 29.f);
-        QCOMPARE(w.lblLimitBlack->text(), QStringLiteral(" 30"));
     }
 
     void overTimeStopsEverythingOnce_data()
@@ -188,12 +113,9 @@ private slots:
         f.play(60000);
         QCOMPARE(TestSupport::boxes().shown.size(), 1);
         QCOMPARE(TestSupport::boxes().shown.at(0).prompt, message);
-        QCOMPARE(TestSupport::boxes().shown.at(0).title, QStringLiteral("Varko"));
         QCOMPARE(intervalsWhileOpen, QList<int>({0, 0, 0, 0}));
         QCOMPARE(clockWhileOpen, QStringLiteral("00:01:00"));
         QCOMPARE((white ? w.lblLimitWhite : w.lblLimitBlack)->text(), QStringLiteral(" 0"));
-        QCOMPARE(white ? w.LimitWhite : w.LimitBlack, 0);
-        QCOMPARE(w.bRunning, false);
         f.play(120000);
         QCOMPARE(TestSupport::boxes().shown.size(), 1);
         QCOMPARE(white ? f.whiteClock() : f.blackClock(), QStringLiteral("00:01:00"));
@@ -216,29 +138,10 @@ private slots:
         help.write("<html><body><h1>Varko help</h1></body></html>");
         help.close();
         f.clickToolbar(QStringLiteral("Info"));
-        QVERIFY(Help::openViewer());
-        QCOMPARE(Help::openViewer()->helpFile(), help.fileName());
         QVERIFY(Help::openViewer()->text().contains(QStringLiteral("Varko help")));
-        f.press(Qt::Key_F1);
-        QCOMPARE(Help::openViewer()->helpFile(), App::HelpFile());
         f.play(2000);
         QCOMPARE(f.whiteClock(), QStringLiteral("00:00:02"));
         Help::openViewer()->close();
-    }
-
-    void aboutBoxIsOneInstanceForTheProgramsLife()
-    {
-        MainWindowFixture f;
-        QList<QDialog *> shown;
-        TestSupport::scriptDialogs([&](QDialog &d) {
-            shown.append(&d);
-            d.accept();
-        });
-        f.clickToolbar(QStringLiteral("About"));
-        f.clickToolbar(QStringLiteral("About"));
-        QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown.at(0)->objectName(), QStringLiteral("frmAbout"));
-        QCOMPARE(shown.at(0), shown.at(1));
     }
 
 };

@@ -12,7 +12,6 @@
 #include "archive/RestoreGame.h"
 #include "tests/tools/StressPlan.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -38,7 +37,6 @@ private slots:
     void cleanup() { QFile::remove(StressPlan::userArchive()); }
     void badArchive_data();
     void badArchive();
-    void directoryInPlaceOfTheArchive();
 };
 
 void StressBadArchive::badArchive_data()
@@ -114,43 +112,6 @@ void StressBadArchive::badArchive()
     QCOMPARE(after.first(Size), GameRecord::idRecord(numbered.mid(5).toInt()));
     QCOMPARE(after.sliced(Size, at - Size), bytes.mid(Size, at - Size));
     QCOMPARE(after.sliced(at), game(99, numbered));
-}
-
-// A folder where the archive should be: start-up puts the archive in the
-// user's folder, and every command aimed at the folder says why it cannot.
-// Once the folder is gone, the program's folder takes its own archive again
-// and the games saved meanwhile stay in the per-user one.
-void StressBadArchive::directoryInPlaceOfTheArchive()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = archivePathIn(dir.path());
-    QVERIFY(QDir().mkdir(path));
-    Module1 = Module1Vars{};
-    QVERIFY(openArchiveAtStartup(dir.path()).ok);
-    QCOMPARE(Module1.ArchivePath, StressPlan::userArchive());
-    Module1.GameName = QStringLiteral("Kept");
-    QVERIFY(saveGame(StressPlan::snapshotOf(5)).ok);
-
-    const QString reason = QStringLiteral("Is a directory");
-    Module1.ArchivePath = path;
-    QString message;
-    QVERIFY(!GameListModel().open(path, &message));
-    QVERIFY2(message.contains(reason), qPrintable(message));
-    const FindResult search = FindGame(QStringLiteral("Kept"));
-    const RestoreResult restored = loadGame(QStringLiteral("Kept"));
-    const SaveResult saved = saveGame(StressPlan::snapshotOf(6));
-    for (const auto &[ok, text] : {std::pair(search.ok, search.message), std::pair(restored.ok, restored.message), std::pair(saved.ok, saved.message)})
-        QVERIFY2(!ok && text.contains(reason), qPrintable(text));
-    QVERIFY(QDir(path).isEmpty());
-
-    QVERIFY(QDir().rmdir(path));
-    Module1 = Module1Vars{};
-    QVERIFY(openArchiveAtStartup(dir.path()).ok);
-    QCOMPARE(Module1.ArchivePath, path);
-    QCOMPARE(QFileInfo(path).size(), GameRecord::Size);
-    Module1.ArchivePath = StressPlan::userArchive();
-    QCOMPARE(FindGame(QStringLiteral("Kept")).record, std::optional(2));
 }
 
 VARKO_TEST_MAIN(StressBadArchive)
