@@ -28,13 +28,15 @@ ArchiveEdit::Outcome ArchiveEdit::commit()
     qint64 count = m_file.count();
     for (const auto &[n, record] : std::as_const(m_records)) {
         if (n < 1 || n > count + 1)
-            return {IoResult::failure(QCoreApplication::translate("Archive", "record %1 lies beyond the end").arg(n)),
+            return {IoResult::failure(
+                        QCoreApplication::translate("Archive", "record %1 lies beyond the end").arg(n)),
                     IoResult::success()};
         count = std::max(count, n);
         // Whole blocks: a write cut off by a power cut can garble the rest of
         // its sector too, the bytes of a neighbouring record included.
         const qint64 begin = offsetOf(n) / Journal::BlockSize * Journal::BlockSize;
-        const qint64 end = (offsetOf(n) + GameRecord::Size + Journal::BlockSize - 1) / Journal::BlockSize * Journal::BlockSize;
+        const qint64 end = (offsetOf(n) + GameRecord::Size + Journal::BlockSize - 1) / Journal::BlockSize *
+                           Journal::BlockSize;
         const IoResult kept = journal.keep(m_file, begin, end - begin);
         if (!kept.ok)
             return {kept, IoResult::success()};

@@ -82,7 +82,8 @@ std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access acces
         return nullptr;
     };
     if (path.isEmpty())
-        return fail(QCoreApplication::translate("Archive", "The archive is unavailable: no archive file was set up."));
+        return fail(QCoreApplication::translate("Archive",
+                                                "The archive is unavailable: no archive file was set up."));
     // A reader needs to write only to roll back a save that a power cut
     // interrupted. A journal that appears before the lock is ours calls for
     // opening once more, for writing: the lock belongs to the open file.
@@ -90,9 +91,11 @@ std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access acces
     const QString journal = Journal::pathFor(path);
     const bool reading = access == Access::Read;
     bool writable = !reading || fs.exists(journal);
-    const FileSystem::Mode writing = reading ? FileSystem::Mode::ReadWrite : FileSystem::Mode::ReadWriteCreate;
+    const FileSystem::Mode writing =
+        reading ? FileSystem::Mode::ReadWrite : FileSystem::Mode::ReadWriteCreate;
     QString failure;
-    std::unique_ptr<ArchiveFile> archive = openLocked(path, writable ? writing : FileSystem::Mode::ReadOnly, &failure);
+    std::unique_ptr<ArchiveFile> archive =
+        openLocked(path, writable ? writing : FileSystem::Mode::ReadOnly, &failure);
     if (archive && !writable && fs.exists(journal)) {
         archive.reset();
         writable = true;
@@ -102,23 +105,27 @@ std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access acces
         return fail(failure);
     const IoResult recovered = writable ? Journal::recover(*archive) : IoResult::success();
     if (!recovered.ok)
-        return fail(QCoreApplication::translate(
-                        "Archive", "The archive %1 cannot be put back as it was before an interrupted save: %2.")
-                        .arg(shown(path), recovered.reason));
+        return fail(
+            QCoreApplication::translate(
+                "Archive", "The archive %1 cannot be put back as it was before an interrupted save: %2.")
+                .arg(shown(path), recovered.reason));
     return archive;
 }
 
-std::unique_ptr<ArchiveFile> ArchiveFile::openLocked(const QString &path, FileSystem::Mode mode, QString *message)
+std::unique_ptr<ArchiveFile> ArchiveFile::openLocked(const QString &path, FileSystem::Mode mode,
+                                                     QString *message)
 {
     QString reason;
     std::unique_ptr<FileHandle> file = FileSystem::current().open(path, mode, &reason);
     if (!file) {
-        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be opened: %2.").arg(shown(path), reason);
+        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be opened: %2.")
+                       .arg(shown(path), reason);
         return nullptr;
     }
     const IoResult locked = waitForLock(*file);
     if (!locked.ok)
-        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be locked: %2.").arg(shown(path), locked.reason);
+        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be locked: %2.")
+                       .arg(shown(path), locked.reason);
     else if (locked.value != 1)
         *message = QCoreApplication::translate(
                        "Archive", "The archive %1 is in use by another copy of Varko. Try again in a moment.")
@@ -127,7 +134,8 @@ std::unique_ptr<ArchiveFile> ArchiveFile::openLocked(const QString &path, FileSy
         return nullptr;
     const IoResult size = file->size();
     if (!size.ok) {
-        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be read: %2.").arg(shown(path), size.reason);
+        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be read: %2.")
+                       .arg(shown(path), size.reason);
         return nullptr;
     }
     return std::unique_ptr<ArchiveFile>(new ArchiveFile(path, std::move(file), size.value));
@@ -135,7 +143,8 @@ std::unique_ptr<ArchiveFile> ArchiveFile::openLocked(const QString &path, FileSy
 
 bool ArchiveFile::recoverInterruptedSave(const QString &path, QString *message)
 {
-    return !FileSystem::current().exists(Journal::pathFor(path)) || open(path, Access::Read, message) != nullptr;
+    return !FileSystem::current().exists(Journal::pathFor(path)) ||
+           open(path, Access::Read, message) != nullptr;
 }
 
 ArchiveFile::ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length)
@@ -165,7 +174,8 @@ IoResult ArchiveFile::readRecord(qint64 n, QByteArray *raw)
         return IoResult::failure(QCoreApplication::translate("Archive", "record %1 does not exist").arg(n));
     const IoResult read = readBytes(qint64(n - 1) * GameRecord::Size, GameRecord::Size, raw);
     if (read.ok && read.value != GameRecord::Size)
-        return IoResult::failure(QCoreApplication::translate("Archive", "the file ended inside record %1").arg(n));
+        return IoResult::failure(
+            QCoreApplication::translate("Archive", "the file ended inside record %1").arg(n));
     return read;
 }
 
@@ -207,7 +217,8 @@ IoResult ArchiveFile::readBlock(qint64 first, int records, QByteArray *block)
     const qint64 wanted = qint64(records) * GameRecord::Size;
     const IoResult read = readBytes(qint64(first - 1) * GameRecord::Size, wanted, block);
     if (read.ok && read.value != wanted)
-        return IoResult::failure(QCoreApplication::translate("Archive", "the file became shorter while it was read"));
+        return IoResult::failure(
+            QCoreApplication::translate("Archive", "the file became shorter while it was read"));
     return read;
 }
 
@@ -236,9 +247,7 @@ IoResult ArchiveFile::findGame(QStringView name)
     // Compared as bytes: the stored name and the key both pass through the code page.
     const QByteArray encoded = toCp1252(name).left(GameRecord::NameWidth);
     const QByteArrayView key = trimBlanks(QByteArrayView(encoded));
-    return visitBackwards(2, count(), [key](qint64, QByteArrayView raw) {
-        return nameOf(raw) == key;
-    });
+    return visitBackwards(2, count(), [key](qint64, QByteArrayView raw) { return nameOf(raw) == key; });
 }
 
 IoResult ArchiveFile::highestNumberedName()

@@ -63,8 +63,7 @@ public:
     // where it stopped, 0 when it went through all. The visit is a search and
     // passes over records lying wholly in a hole of a sparse file: zero bytes,
     // which no name matches.
-    template <typename Visit>
-    IoResult visitBackwards(qint64 first, qint64 last, Visit &&visit);
+    template <typename Visit> IoResult visitBackwards(qint64 first, qint64 last, Visit &&visit);
 
     // value: the highest-numbered game record whose name, blanks at both ends
     // removed, equals `name` as it would be stored (cut to the name field,
@@ -83,7 +82,8 @@ public:
 
 private:
     ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length);
-    static std::unique_ptr<ArchiveFile> openLocked(const QString &path, FileSystem::Mode mode, QString *message);
+    static std::unique_ptr<ArchiveFile> openLocked(const QString &path, FileSystem::Mode mode,
+                                                   QString *message);
     IoResult readBlock(qint64 first, int records, QByteArray *block);
     // The records [first, last] that hold data, as ranges from the last down.
     QList<std::pair<qint64, qint64>> recordsWithData(qint64 first, qint64 last);
@@ -98,8 +98,7 @@ private:
 };
 
 // Templates, so the visitor is inlined into the scan of each block.
-template <typename Visit>
-IoResult ArchiveFile::visitBackwards(qint64 first, qint64 last, Visit &&visit)
+template <typename Visit> IoResult ArchiveFile::visitBackwards(qint64 first, qint64 last, Visit &&visit)
 {
     QByteArray block;
     for (const auto &[rangeFirst, rangeLast] : recordsWithData(first, last)) {

@@ -48,8 +48,8 @@ ArchiveStartup openArchiveAtStartup(const QString &programFolder)
     PosixFile::refuseWritesPastSizeLimit();
     const QString primary = archivePathIn(programFolder);
     Module1.ArchivePath = primary;
-    const QString unavailable = QCoreApplication::translate(
-        "Archive", "The clocks work, but games cannot be saved or opened.");
+    const QString unavailable =
+        QCoreApplication::translate("Archive", "The clocks work, but games cannot be saved or opened.");
     const QString notAFile = PosixFile::whyNotAFile(primary);
     if (notAFile.isEmpty() && bFileEsiste(primary)) {
         const ArchiveResult read = Legge_Sequenza_daFile();
@@ -57,8 +57,9 @@ ArchiveStartup openArchiveAtStartup(const QString &programFolder)
     }
     // The program's folder keeps the archive whenever it can take one; the
     // per-user folder is only for a folder that cannot.
-    ArchiveResult here{false, QCoreApplication::translate("Archive", "%1 cannot hold the saved games: %2.")
-                                  .arg(primary, notAFile)};
+    ArchiveResult here{
+        false,
+        QCoreApplication::translate("Archive", "%1 cannot hold the saved games: %2.").arg(primary, notAFile)};
     if (notAFile.isEmpty()) {
         here = createArchive();
         if (here.ok)
@@ -68,9 +69,9 @@ ArchiveStartup openArchiveAtStartup(const QString &programFolder)
     if (fallback.ok && notAFile.isEmpty())
         return {};
     if (fallback.ok)
-        return {true, here.message + u' '
-                          + QCoreApplication::translate("Archive", "The games are kept in %1 instead.")
-                                .arg(Module1.ArchivePath)};
+        return {true, here.message + u' ' +
+                          QCoreApplication::translate("Archive", "The games are kept in %1 instead.")
+                              .arg(Module1.ArchivePath)};
     Module1.ArchivePath = primary;
     return {false, here.message + u'\n' + fallback.message + u'\n' + unavailable};
 }

@@ -44,7 +44,8 @@ public:
 
     IoResult syncFolderOf(const QString &path) override
     {
-        const QByteArray folder = QFile::encodeName(QFileInfo(QDir::fromNativeSeparators(path)).absolutePath());
+        const QByteArray folder =
+            QFile::encodeName(QFileInfo(QDir::fromNativeSeparators(path)).absolutePath());
         int fd;
         do {
             fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

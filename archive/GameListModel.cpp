@@ -10,8 +10,8 @@
 namespace {
 
 const std::array<QString, GameListModel::ColumnCount> Headers = {
-    QStringLiteral("Game ..."),    QStringLiteral("White"),       QStringLiteral("Black"),
-    QStringLiteral("Limit at"),    QStringLiteral("White Limit"), QStringLiteral("Black Limit"),
+    QStringLiteral("Game ..."),     QStringLiteral("White"),       QStringLiteral("Black"),
+    QStringLiteral("Limit at"),     QStringLiteral("White Limit"), QStringLiteral("Black Limit"),
     QStringLiteral("Time stop at"),
 };
 

@@ -12,9 +12,8 @@
 // Fields hold their text as stored: decoded, full width, blanks included;
 // zero bytes decode to QChar(0) so a reader can tell them from blanks.
 struct GameRecord {
-    QString RecordName, WhitePlayer, BlackPlayer, WhiteHours, WhiteMinutes, WhiteSeconds,
-        BlackHours, BlackMinutes, BlackSeconds, TotalHours, TotalMinutes, TotalSeconds, Limit,
-        WhiteLeft, BlackLeft;
+    QString RecordName, WhitePlayer, BlackPlayer, WhiteHours, WhiteMinutes, WhiteSeconds, BlackHours,
+        BlackMinutes, BlackSeconds, TotalHours, TotalMinutes, TotalSeconds, Limit, WhiteLeft, BlackLeft;
 
     // What a field holds: text, or a number read by readNumberField (a clock's
     // hours are never negative, its minutes and seconds lie in 0..59).
@@ -24,7 +23,7 @@ struct GameRecord {
         const char *name;
         int offset, width;
         Kind kind;
-        int column; // the browser's column; clock fields share one as h:m:s; -1: not shown
+        int column;       // the browser's column; clock fields share one as h:m:s; -1: not shown
         const char *what; // how a message names it
     };
     // The record's layout, in file order: every reader and writer of records

@@ -51,7 +51,8 @@ QString text(const char *source)
 IoResult readJournal(const QString &path, QByteArray *bytes)
 {
     QString reason;
-    const std::unique_ptr<FileHandle> file = FileSystem::current().open(path, FileSystem::Mode::ReadOnly, &reason);
+    const std::unique_ptr<FileHandle> file =
+        FileSystem::current().open(path, FileSystem::Mode::ReadOnly, &reason);
     if (!file)
         return IoResult::failure(reason);
     const IoResult size = file->size();
@@ -180,8 +181,8 @@ std::optional<Journal> Journal::decode(QByteArrayView bytes)
         Kept kept{0, {}};
         qint64 size = 0;
         // Kept bytes lie within the old length: a journal never makes the archive longer.
-        if (!takeNumber(body, at, &kept.offset) || !takeNumber(body, at, &size) || kept.offset < 0 || size < 0 ||
-            size > body.size() - at || kept.offset > length - size)
+        if (!takeNumber(body, at, &kept.offset) || !takeNumber(body, at, &size) || kept.offset < 0 ||
+            size < 0 || size > body.size() - at || kept.offset > length - size)
             return std::nullopt;
         kept.bytes = body.sliced(at, size).toByteArray();
         at += size;

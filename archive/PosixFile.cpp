@@ -98,8 +98,7 @@ int openForMode(const QByteArray &path, FileSystem::Mode mode)
 
 } // namespace
 
-std::unique_ptr<FileHandle> PosixFile::open(const QString &path, FileSystem::Mode mode,
-                                            QString *reason)
+std::unique_ptr<FileHandle> PosixFile::open(const QString &path, FileSystem::Mode mode, QString *reason)
 {
     QString why;
     int fd = openForMode(QFile::encodeName(QDir::fromNativeSeparators(path)), mode);

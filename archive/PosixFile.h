@@ -9,8 +9,7 @@
 // lock, so two running copies of the program exclude each other.
 class PosixFile final : public FileHandle {
 public:
-    static std::unique_ptr<FileHandle> open(const QString &path, FileSystem::Mode mode,
-                                            QString *reason);
+    static std::unique_ptr<FileHandle> open(const QString &path, FileSystem::Mode mode, QString *reason);
     // Empty when `path` is absent or a regular file (through links); else why
     // it cannot hold the archive: a folder, a dangling link, a pipe, a device.
     static QString whyNotAFile(const QString &path);

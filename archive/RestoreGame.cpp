@@ -17,12 +17,18 @@ QString text(const char *source)
 
 // Where each number field of the record goes.
 const std::pair<QString GameRecord::*, RestoredNumber RestoredGame::*> Targets[] = {
-    {&GameRecord::WhiteHours, &RestoredGame::whiteHours},     {&GameRecord::WhiteMinutes, &RestoredGame::whiteMinutes},
-    {&GameRecord::WhiteSeconds, &RestoredGame::whiteSeconds}, {&GameRecord::BlackHours, &RestoredGame::blackHours},
-    {&GameRecord::BlackMinutes, &RestoredGame::blackMinutes}, {&GameRecord::BlackSeconds, &RestoredGame::blackSeconds},
-    {&GameRecord::TotalHours, &RestoredGame::totalHours},     {&GameRecord::TotalMinutes, &RestoredGame::totalMinutes},
-    {&GameRecord::TotalSeconds, &RestoredGame::totalSeconds}, {&GameRecord::Limit, &RestoredGame::limit},
-    {&GameRecord::WhiteLeft, &RestoredGame::whiteLeft},       {&GameRecord::BlackLeft, &RestoredGame::blackLeft},
+    {&GameRecord::WhiteHours, &RestoredGame::whiteHours},
+    {&GameRecord::WhiteMinutes, &RestoredGame::whiteMinutes},
+    {&GameRecord::WhiteSeconds, &RestoredGame::whiteSeconds},
+    {&GameRecord::BlackHours, &RestoredGame::blackHours},
+    {&GameRecord::BlackMinutes, &RestoredGame::blackMinutes},
+    {&GameRecord::BlackSeconds, &RestoredGame::blackSeconds},
+    {&GameRecord::TotalHours, &RestoredGame::totalHours},
+    {&GameRecord::TotalMinutes, &RestoredGame::totalMinutes},
+    {&GameRecord::TotalSeconds, &RestoredGame::totalSeconds},
+    {&GameRecord::Limit, &RestoredGame::limit},
+    {&GameRecord::WhiteLeft, &RestoredGame::whiteLeft},
+    {&GameRecord::BlackLeft, &RestoredGame::blackLeft},
 };
 
 bool inRange(GameRecord::Kind kind, int number)
@@ -75,7 +81,8 @@ RestoreResult loadGame(const QString &selectedGame)
     RestoreResult result{true, {}, {}};
     const QString damage = takeNumbers(stored, &result.game);
     if (!damage.isEmpty())
-        return refused(text("The game \"%1\" cannot be opened: its record is damaged (%2).").arg(name, damage));
+        return refused(
+            text("The game \"%1\" cannot be opened: its record is damaged (%2).").arg(name, damage));
     result.game.record = found.value;
     result.game.whitePlayer = trimBlanks(stored.WhitePlayer).toString();
     result.game.blackPlayer = trimBlanks(stored.BlackPlayer).toString();

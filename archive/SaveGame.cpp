@@ -86,7 +86,9 @@ Target numberedTarget(ArchiveFile &file)
         return {{}, 0, 0, file.failure(text("read"), highest)};
     const int newId = int(std::max<qint64>({Module1.LastId, counter.value, highest.value})) + 1;
     if (newId > HighestId)
-        return {{}, 0, 0,
+        return {{},
+                0,
+                0,
                 text("The game cannot be saved: all %1 numbered names are taken. Give the game a "
                      "name in the game settings, then save it again.")
                     .arg(HighestId)};
@@ -126,10 +128,11 @@ QString failedSave(const ArchiveFile &file, const ArchiveEdit::Outcome &outcome)
     QString message = text("The game could not be saved in the archive %1: %2.")
                           .arg(QDir::toNativeSeparators(file.path()), outcome.written.reason);
     message += u' ';
-    message += outcome.undone.ok ? text("The archive was left as it was.")
-                                 : text("The archive could not be put back as it was: %1. It will be put back "
-                                        "the next time it is opened.")
-                                       .arg(outcome.undone.reason);
+    message += outcome.undone.ok
+                   ? text("The archive was left as it was.")
+                   : text("The archive could not be put back as it was: %1. It will be put back "
+                          "the next time it is opened.")
+                         .arg(outcome.undone.reason);
     return message;
 }
 

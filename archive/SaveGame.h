@@ -7,8 +7,8 @@
 // What the clock window shows at the moment of saving.
 struct GameSnapshot {
     QString whitePlayer, blackPlayer; // frame captions
-    QString whiteHours, whiteMinutes, whiteSeconds, blackHours, blackMinutes, blackSeconds,
-        totalHours, totalMinutes, totalSeconds; // clock captions
+    QString whiteHours, whiteMinutes, whiteSeconds, blackHours, blackMinutes, blackSeconds, totalHours,
+        totalMinutes, totalSeconds; // clock captions
     int timeLimit = 0;
     QString whiteLeftCaption, blackLeftCaption; // remaining-minutes captions
 };
@@ -19,7 +19,7 @@ GameRecord savedRecord(const GameSnapshot &s, const QString &name);
 
 struct SaveResult {
     bool ok = false;
-    QString message; // for the user when !ok
+    QString message;   // for the user when !ok
     qint64 record = 0; // the record written
 };
 

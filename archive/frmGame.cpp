@@ -100,9 +100,9 @@ qint64 frmGame::Apre_Archivio()
 {
     QString reason;
     if (!m_games->open(Module1.ArchivePath, &reason))
-        MsgBox::show(parentWidget(),
-                     QStringLiteral("The saved games cannot be read from\n%1\n\n%2")
-                         .arg(Module1.ArchivePath, reason));
+        MsgBox::show(
+            parentWidget(),
+            QStringLiteral("The saved games cannot be read from\n%1\n\n%2").arg(Module1.ArchivePath, reason));
     dgGame->setSource(m_games.get());
     return m_games->count();
 }

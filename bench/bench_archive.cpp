@@ -77,13 +77,15 @@ bool countRecords()
 bool findAbsent()
 {
     const FindResult found = FindGame(QStringLiteral("Nobody"));
-    return reported(found.ok && !found.record, found.ok ? QStringLiteral("found a game never saved") : found.message);
+    return reported(found.ok && !found.record,
+                    found.ok ? QStringLiteral("found a game never saved") : found.message);
 }
 
 bool saveAs(const QString &name)
 {
     Module1.GameName = name;
-    GameSnapshot game{"White", "Black", "00", "12", "07", "00", "09", "41", "00", "21", "48", 30, " 18", " 21"};
+    GameSnapshot game{"White", "Black", "00", "12", "07", "00",  "09",
+                      "41",    "00",    "21", "48", 30,   " 18", " 21"};
     const SaveResult saved = saveGame(game);
     return reported(saved.ok, saved.message);
 }

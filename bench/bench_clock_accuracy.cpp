@@ -52,10 +52,11 @@ void report(const char *player, int clock, qint64 turnsNs)
     const double lasted = double(turnsNs) / 1e9;
     const double error = clock - lasted;
     // A clock of whole seconds can show no more than the whole seconds run.
-    std::printf("%s: clock %s (%d s), turns lasted %.3f s (%d whole seconds), off by %+.3f s (goal: under 1 s: "
-                "%s)\n",
-                player, qPrintable(BenchSupport::clockText(clock)), clock, lasted, int(lasted), error,
-                std::abs(error) < 1.0 ? "met" : "MISSED");
+    std::printf(
+        "%s: clock %s (%d s), turns lasted %.3f s (%d whole seconds), off by %+.3f s (goal: under 1 s: "
+        "%s)\n",
+        player, qPrintable(BenchSupport::clockText(clock)), clock, lasted, int(lasted), error,
+        std::abs(error) < 1.0 ? "met" : "MISSED");
 }
 
 } // namespace

@@ -37,10 +37,11 @@ int main(int argc, char *argv[])
     const double elapsed = double(wall.nsecsElapsed()) / 1e9;
 
     const double share = 100.0 * cpu / elapsed;
-    std::printf("running game, %s platform: %.3f s of CPU in %.1f s: %.2f%% of a core, %.2f s per minute of game "
-                "(goal <= 1%%: %s)\n",
-                qPrintable(QApplication::platformName()), cpu, elapsed, share, 60.0 * cpu / elapsed,
-                share <= 1.0 ? "met" : "MISSED");
+    std::printf(
+        "running game, %s platform: %.3f s of CPU in %.1f s: %.2f%% of a core, %.2f s per minute of game "
+        "(goal <= 1%%: %s)\n",
+        qPrintable(QApplication::platformName()), cpu, elapsed, share, 60.0 * cpu / elapsed,
+        share <= 1.0 ? "met" : "MISSED");
     std::printf("White's clock shows %s after %.1f s of White's turn\n",
                 qPrintable(BenchSupport::clockText(window.Ore * 3600 + window.Minuti * 60 + window.Secondi)),
                 elapsed + 1.0);

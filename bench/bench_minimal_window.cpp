@@ -25,9 +25,11 @@ int main(int argc, char *argv[])
     layout->addLayout(grid);
     constexpr int Labels = 45, Buttons = 6, Columns = 9;
     for (int i = 0; i < Labels; ++i)
-        grid->addWidget(new QLabel(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')), &window), i / Columns, i % Columns);
+        grid->addWidget(new QLabel(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')), &window),
+                        i / Columns, i % Columns);
     for (int i = 0; i < Buttons; ++i)
-        grid->addWidget(new QPushButton(QStringLiteral("Button %1").arg(i), &window), Labels / Columns + 1, i);
+        grid->addWidget(new QPushButton(QStringLiteral("Button %1").arg(i), &window), Labels / Columns + 1,
+                        i);
     window.show();
     QTimer::singleShot(30000, &app, &QApplication::quit);
     return app.exec();

@@ -42,12 +42,16 @@ QByteArray xwininfo(const QProcessEnvironment &env, const QStringList &arguments
 // program's name to it), once it is mapped.
 class WindowWatch {
 public:
-    WindowWatch(const QProcessEnvironment &env, const QString &title) : m_env(env), m_title('"' + title.toUtf8()) {}
+    WindowWatch(const QProcessEnvironment &env, const QString &title)
+        : m_env(env), m_title('"' + title.toUtf8())
+    {
+    }
 
     bool mapped()
     {
         if (m_id.isEmpty()) {
-            for (const QByteArray &line : xwininfo(m_env, {QStringLiteral("-root"), QStringLiteral("-tree")}).split('\n')) {
+            for (const QByteArray &line :
+                 xwininfo(m_env, {QStringLiteral("-root"), QStringLiteral("-tree")}).split('\n')) {
                 if (line.contains(m_title))
                     m_id = QString::fromLatin1(line.trimmed().split(' ').first());
             }
@@ -70,9 +74,9 @@ std::optional<QString> startXvfb(QProcess &xvfb)
         if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
             continue;
         const QString display = QStringLiteral(":%1").arg(n);
-        xvfb.start(QStringLiteral("Xvfb"), {display, QStringLiteral("-screen"), QStringLiteral("0"),
-                                             QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                             QStringLiteral("tcp")});
+        xvfb.start(QStringLiteral("Xvfb"),
+                   {display, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         if (!xvfb.waitForStarted(5000))
             return std::nullopt;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -148,7 +152,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
         QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) {
-        std::printf("program start: skipped, Xvfb or xwininfo is missing (scripts/install-deps brings them)\n");
+        std::printf(
+            "program start: skipped, Xvfb or xwininfo is missing (scripts/install-deps brings them)\n");
         return 0;
     }
     // The program keeps its archive beside itself: a copy in a scratch
@@ -176,7 +181,8 @@ int main(int argc, char *argv[])
     startOnce(QStringLiteral(VARKO_MINIMAL_WINDOW), QStringLiteral("Minimal Window"), env);
     for (int run = 0; run < runs(); ++run) {
         const Start varko = startOnce(program, QStringLiteral("Varko Chronometer"), env);
-        const Start minimal = startOnce(QStringLiteral(VARKO_MINIMAL_WINDOW), QStringLiteral("Minimal Window"), env);
+        const Start minimal =
+            startOnce(QStringLiteral(VARKO_MINIMAL_WINDOW), QStringLiteral("Minimal Window"), env);
         if (varko.ms < 0 || minimal.ms < 0) {
             std::fprintf(stderr, "bench_program: a window never appeared\n");
             xvfb.kill();
@@ -194,8 +200,9 @@ int main(int argc, char *argv[])
     const double varkoMiB = double(median(varkoKiB)) / 1024.0;
     std::printf("start to idle window (median of %d, Xvfb): Varko %.0f ms, minimal window %.0f ms: %.2fx "
                 "(goal <= 1.3x: %s)\n",
-                int(varkoMs.size()), median(varkoMs), median(minimalMs), ratio, ratio <= 1.3 ? "met" : "MISSED");
-    std::printf("peak RSS once idle: Varko %.1f MiB (goal <= 40 MiB: %s), minimal window %.1f MiB\n", varkoMiB,
-                varkoMiB <= 40.0 ? "met" : "MISSED", double(median(minimalKiB)) / 1024.0);
+                int(varkoMs.size()), median(varkoMs), median(minimalMs), ratio,
+                ratio <= 1.3 ? "met" : "MISSED");
+    std::printf("peak RSS once idle: Varko %.1f MiB (goal <= 40 MiB: %s), minimal window %.1f MiB\n",
+                varkoMiB, varkoMiB <= 40.0 ? "met" : "MISSED", double(median(minimalKiB)) / 1024.0);
     return 0;
 }

@@ -67,9 +67,9 @@ void frmMain::assignShortcuts()
         const char *key;
         QKeySequence keys;
     } shortcuts[] = {
-        {"Start", QKeySequence(Qt::CTRL | Qt::Key_N)},   {"Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {"Open", QKeySequence(Qt::CTRL | Qt::Key_O)},    {"TimeSet", QKeySequence(Qt::CTRL | Qt::Key_T)},
-        {"Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},    {"Info", QKeySequence(Qt::Key_F1)},
+        {"Start", QKeySequence(Qt::CTRL | Qt::Key_N)}, {"Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"Open", QKeySequence(Qt::CTRL | Qt::Key_O)},  {"TimeSet", QKeySequence(Qt::CTRL | Qt::Key_T)},
+        {"Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},  {"Info", QKeySequence(Qt::Key_F1)},
     };
     // A disabled button's action ignores its shortcut too; a held key starts
     // nothing twice.

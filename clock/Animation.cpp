@@ -12,9 +12,7 @@ void frmMain::Timer3_Timer()
     if (!bRunning)
         return;
     switch (advanceClock(SecondiR, MinutiR, OreR)) {
-    case ClockStep::Second:
-        LSecondiR->setText(ClockText::TwoDigit(SecondiR));
-        break;
+    case ClockStep::Second: LSecondiR->setText(ClockText::TwoDigit(SecondiR)); break;
     case ClockStep::Minute:
         LSecondiR->setText(QStringLiteral("00"));
         LminutiR->setText(ClockText::TwoDigit(MinutiR));

@@ -19,4 +19,7 @@ enum class ClockStep { Second, Minute, Hour };
 ClockStep advanceClock(int &seconds, int &minutes, int &hours);
 
 // A clock's whole minutes, hours included: what move reports subtract.
-inline int wholeMinutes(int minutes, int hours) { return hours * 60 + minutes; }
+inline int wholeMinutes(int minutes, int hours)
+{
+    return hours * 60 + minutes;
+}

@@ -2,9 +2,9 @@
 #include "clock/frmMain.h"
 
 #include "app/Module1.h"
+#include "archive/GameRecord.h"
 #include "archive/RestoreGame.h"
 #include "archive/SaveGame.h"
-#include "archive/GameRecord.h"
 #include "archive/frmGame.h"
 #include "clock/ClockText.h"
 #include "ui/ImageControl.h"
@@ -62,7 +62,8 @@ void frmMain::Esegue_Apertura()
         return;
     if (!Carica_Game())
         return;
-    STB1->setPanelText(3, QStringLiteral("Game ") + Module1.SelectedGame.trimmed() + QStringLiteral(" Opened"));
+    STB1->setPanelText(3,
+                       QStringLiteral("Game ") + Module1.SelectedGame.trimmed() + QStringLiteral(" Opened"));
     // Only a game actually restored locks the game-start commands.
     lockGameStart(true);
 }
@@ -97,9 +98,15 @@ bool frmMain::Carica_Game()
         QLabel *label;
         const RestoredNumber &field;
     } clocks[] = {
-        {Secondi, LSecondi, g.whiteSeconds},   {Minuti, LMinuti, g.whiteMinutes},   {Ore, LOre, g.whiteHours},
-        {SecondiG, LSecondiG, g.blackSeconds}, {MinutiG, LMinutiG, g.blackMinutes}, {OreG, LOreG, g.blackHours},
-        {SecondiR, LSecondiR, g.totalSeconds}, {MinutiR, LminutiR, g.totalMinutes}, {OreR, LOreR, g.totalHours},
+        {Secondi, LSecondi, g.whiteSeconds},
+        {Minuti, LMinuti, g.whiteMinutes},
+        {Ore, LOre, g.whiteHours},
+        {SecondiG, LSecondiG, g.blackSeconds},
+        {MinutiG, LMinutiG, g.blackMinutes},
+        {OreG, LOreG, g.blackHours},
+        {SecondiR, LSecondiR, g.totalSeconds},
+        {MinutiR, LminutiR, g.totalMinutes},
+        {OreR, LOreR, g.totalHours},
     };
     for (const auto &c : clocks) {
         c.counter = c.field.number;

@@ -1,8 +1,8 @@
 #include "clock/Startup.h"
 
 #include "clock/frmMain.h"
-#include "ui/Fonts.h"
 #include "ui/AccessibleFactory.h"
+#include "ui/Fonts.h"
 
 #include <QApplication>
 #include <QIcon>

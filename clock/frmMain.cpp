@@ -1,7 +1,7 @@
 #include "clock/frmMain.h"
 
-#include "archive/ArchiveStartup.h"
 #include "app/Module1.h"
+#include "archive/ArchiveStartup.h"
 #include "clock/ClockText.h"
 #include "dialogs/frmAbout.h"
 #include "ui/AppInfo.h"

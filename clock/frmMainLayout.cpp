@@ -103,11 +103,16 @@ void frmMain::buildControls()
 void frmMain::buildToolbar()
 {
     ImageList1 = ImageList({
-        QStringLiteral(":/toolbar/01_help_book.svg"), QStringLiteral(":/toolbar/02_floppy.svg"),
-        QStringLiteral(":/toolbar/03_question_small.svg"), QStringLiteral(":/toolbar/04_question_large.svg"),
-        QStringLiteral(":/toolbar/05_coffee.svg"), QStringLiteral(":/toolbar/06_atom.svg"),
-        QStringLiteral(":/toolbar/07_no_entry.svg"), QStringLiteral(":/toolbar/08_flag.svg"),
-        QStringLiteral(":/toolbar/09_alarm_clock.svg"), QStringLiteral(":/toolbar/10_question_badge.svg"),
+        QStringLiteral(":/toolbar/01_help_book.svg"),
+        QStringLiteral(":/toolbar/02_floppy.svg"),
+        QStringLiteral(":/toolbar/03_question_small.svg"),
+        QStringLiteral(":/toolbar/04_question_large.svg"),
+        QStringLiteral(":/toolbar/05_coffee.svg"),
+        QStringLiteral(":/toolbar/06_atom.svg"),
+        QStringLiteral(":/toolbar/07_no_entry.svg"),
+        QStringLiteral(":/toolbar/08_flag.svg"),
+        QStringLiteral(":/toolbar/09_alarm_clock.svg"),
+        QStringLiteral(":/toolbar/10_question_badge.svg"),
         QStringLiteral(":/toolbar/11_open_folder.svg"),
     });
     Toolbar1 = named(new ToolbarControl(centralWidget()), QStringLiteral("Toolbar1"));
@@ -124,11 +129,16 @@ void frmMain::buildToolbar()
         const char *key, *caption, *toolTip;
         int picture;
     } entries[] = {
-        {"Start", "Start", "Start the Game", 6},     {"Save", "Save", "", 2},
-        {"Open", "Open", "", 11},                   {"Stop", "Stop", "Erase current Game", 7},
-        {"Exit", "Exit", "Leave program", 8},       {nullptr, nullptr, nullptr, 0},
-        {"TimeSet", "Options", "Set Limit Time", 9}, {"Pause", "Pause", "Pause Game", 5},
-        {nullptr, nullptr, nullptr, 0},             {"Info", "Info", "", 1},
+        {"Start", "Start", "Start the Game", 6},
+        {"Save", "Save", "", 2},
+        {"Open", "Open", "", 11},
+        {"Stop", "Stop", "Erase current Game", 7},
+        {"Exit", "Exit", "Leave program", 8},
+        {nullptr, nullptr, nullptr, 0},
+        {"TimeSet", "Options", "Set Limit Time", 9},
+        {"Pause", "Pause", "Pause Game", 5},
+        {nullptr, nullptr, nullptr, 0},
+        {"Info", "Info", "", 1},
         {"About", "About", "", 10},
     };
     for (const auto &e : entries) {
@@ -215,7 +225,8 @@ void frmMain::buildClockFrames()
     pg3 = limitBar(Frame2, QStringLiteral("pg3"), 2415);
     lblLimitBlack = limitLabel(Frame2, QStringLiteral("lblLimitBlack"), 2040, 2520);
 
-    Frame3 = named(new QGroupBox(QStringLiteral("...from begin Time"), centralWidget()), QStringLiteral("Frame3"));
+    Frame3 =
+        named(new QGroupBox(QStringLiteral("...from begin Time"), centralWidget()), QStringLiteral("Frame3"));
     Frame3->setGeometry(Twips::rect(3960, 3240, 2535, 975));
     Frame3->setFont(Fonts::comic(9, true));
     LOreR = clockLabel(Frame3, QStringLiteral("LOreR"), 120, 375);
@@ -258,9 +269,9 @@ void frmMain::buildDecoration()
         int left;
         int top;
     } pieces[] = {
-        {1, "white_queen", 120, 840},   {2, "white_king", 120, 1440},   {11, "white_bishop", 120, 2040},
-        {5, "white_rook", 120, 2640},   {3, "white_knight", 120, 3240}, {4, "white_pawn", 120, 3840},
-        {6, "black_queen", 9840, 840},  {7, "black_king", 9840, 1440},  {12, "black_bishop", 9840, 2040},
+        {1, "white_queen", 120, 840},   {2, "white_king", 120, 1440},    {11, "white_bishop", 120, 2040},
+        {5, "white_rook", 120, 2640},   {3, "white_knight", 120, 3240},  {4, "white_pawn", 120, 3840},
+        {6, "black_queen", 9840, 840},  {7, "black_king", 9840, 1440},   {12, "black_bishop", 9840, 2040},
         {10, "black_rook", 9840, 2760}, {8, "black_knight", 9840, 3360}, {9, "black_pawn", 9840, 3960},
     };
     for (const auto &p : pieces) {

@@ -36,8 +36,14 @@ constexpr double ScaleY = 1.4488;
 constexpr int IconLeftUnits = 112;
 constexpr int IconTopUnits = 82;
 
-int twipsX(int units) { return int(std::lround(units * ScaleX)); }
-int twipsY(int units) { return int(std::lround(units * ScaleY)); }
+int twipsX(int units)
+{
+    return int(std::lround(units * ScaleX));
+}
+int twipsY(int units)
+{
+    return int(std::lround(units * ScaleY));
+}
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, QRect twips)
 {
@@ -85,8 +91,8 @@ QString dwordText(const QByteArray &buffer, quint32 size)
 } // namespace
 
 frmAbout::frmAbout(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       Timer1(new VTimer(this))
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -102,7 +108,8 @@ frmAbout::frmAbout(QWidget *parent)
 
 void frmAbout::buildTexts()
 {
-    lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Varko Dulvermant"), Twips::rect(1320, 240, 3885, 480));
+    lblTitle =
+        makeLabel(this, "lblTitle", QStringLiteral("Varko Dulvermant"), Twips::rect(1320, 240, 3885, 480));
     lblTitle->setFont(Fonts::comic(9.75, true));
     paintBlack(lblTitle);
     lblVersion = makeLabel(this, "lblVersion", QString(), Twips::rect(1320, 780, 3885, 225));
@@ -176,7 +183,8 @@ void frmAbout::Form_Load()
     setGeometry(QRect(origin + Twips::point(2340, 1935), size()));
 
     setWindowTitle(QStringLiteral("About ") + App::Title());
-    lblVersion->setText(QStringLiteral("Version %1.%2.%3").arg(App::Major()).arg(App::Minor()).arg(App::Revision()));
+    lblVersion->setText(
+        QStringLiteral("Version %1.%2.%3").arg(App::Major()).arg(App::Minor()).arg(App::Revision()));
     If1->move(twipsX(IconLeftUnits), twipsY(IconTopUnits));
     if2->move(twipsX(IconLeftUnits), twipsY(IconTopUnits));
     If1->setVisible(false);
@@ -220,12 +228,9 @@ std::optional<QString> frmAbout::SysInfoTool()
 {
     QString path;
     switch (GetKeyValue(Registry::LocalMachine, SysInfoKey, SysInfoValue, path)) {
-    case KeyRead::Read:
-        return path;
-    case KeyRead::Failed:
-        return std::nullopt;
-    case KeyRead::NotRead:
-        break;
+    case KeyRead::Read: return path;
+    case KeyRead::Failed: return std::nullopt;
+    case KeyRead::NotRead: break;
     }
     if (GetKeyValue(Registry::LocalMachine, SysInfoFolderKey, SysInfoFolderValue, path) != KeyRead::Read)
         return std::nullopt;
@@ -261,14 +266,9 @@ frmAbout::KeyRead frmAbout::GetKeyValue(quint32 KeyRoot, const QString &KeyName,
     const int size = int(value.size);
     const QByteArray cut = buffer.at(size - 1) == '\0' ? buffer.left(size - 1) : buffer.left(size);
     switch (value.type) {
-    case Registry::TextValue:
-        KeyVal = QString::fromLocal8Bit(cut);
-        break;
-    case Registry::DwordValue:
-        KeyVal = dwordText(buffer, value.size);
-        break;
-    default:
-        break; // other types leave KeyVal as it was
+    case Registry::TextValue: KeyVal = QString::fromLocal8Bit(cut); break;
+    case Registry::DwordValue: KeyVal = dwordText(buffer, value.size); break;
+    default: break; // other types leave KeyVal as it was
     }
     return KeyRead::Read;
 }

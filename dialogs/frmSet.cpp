@@ -100,8 +100,8 @@ QLineEdit *makeTextBox(QWidget *parent, const char *name, int maxLength, QRect t
 } // namespace
 
 frmSet::frmSet(QWidget *mainWindow)
-    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                              | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmSet"));
@@ -233,11 +233,8 @@ void frmSet::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Escape:
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
+    case Qt::Key_Enter: event->accept(); return;
+    default: QDialog::keyPressEvent(event);
     }
 }
 
@@ -270,10 +267,8 @@ bool frmSet::cbTime_KeyPress(const QKeyEvent &event)
     switch (event.key()) {
     case Qt::Key_Delete:
     case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return false;
-    default:
-        break;
+    case Qt::Key_Backtab: return false;
+    default: break;
     }
     const QString typed = event.text();
     return !typed.isEmpty() && !isAsciiDigits(typed);

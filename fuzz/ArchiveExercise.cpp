@@ -50,7 +50,8 @@ QByteArray readAll(const QString &path)
 bool store(const QString &path, QByteArrayView bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes.toByteArray()) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes.toByteArray()) == bytes.size();
 }
 
 // A name as stored: through the code page, cut to the name field, padded.
@@ -102,7 +103,8 @@ void checkStartup(Expectations &e, QByteArrayView bytes, const QString &folder)
     if (bytes.size() >= Size) {
         const std::optional<int> counter = readNumberField(GameRecord::decode(recordAt(bytes, 1)).Limit);
         if (counter && *counter >= 0 && *counter <= 999)
-            e.expect(Module1.LastId == *counter, QStringLiteral("id counter %1 read as %2").arg(*counter).arg(Module1.LastId));
+            e.expect(Module1.LastId == *counter,
+                     QStringLiteral("id counter %1 read as %2").arg(*counter).arg(Module1.LastId));
     }
     e.expect(readAll(Module1.ArchivePath) == bytes, QStringLiteral("start-up changed an existing archive"));
 }
@@ -119,7 +121,8 @@ void checkRecords(Expectations &e, QByteArrayView bytes, int count)
         QByteArray raw;
         const IoResult read = file->readRecord(n, &raw);
         e.expect(read.ok && raw == recordAt(bytes, n), QStringLiteral("record %1 read wrong").arg(n));
-        e.expect(GameRecord::decode(raw).encode() == raw, QStringLiteral("record %1 does not survive decoding").arg(n));
+        e.expect(GameRecord::decode(raw).encode() == raw,
+                 QStringLiteral("record %1 does not survive decoding").arg(n));
     }
     QByteArray beyond;
     e.expect(!file->readRecord(count + 1, &beyond).ok, QStringLiteral("a record past the end was read"));
@@ -131,7 +134,10 @@ void checkSearch(Expectations &e, QByteArrayView bytes, int count, const QString
         const FindResult found = FindGame(name);
         const int expected = highestNamed(bytes, count, keyOf(name));
         e.expect(found.ok && found.record.value_or(0) == expected,
-                 QStringLiteral("FindGame(%1) gave %2, expected %3").arg(name).arg(found.record.value_or(0)).arg(expected));
+                 QStringLiteral("FindGame(%1) gave %2, expected %3")
+                     .arg(name)
+                     .arg(found.record.value_or(0))
+                     .arg(expected));
     }
     const FindResult id = FindGame(QStringLiteral("ID"));
     e.expect(id.ok && id.record != 1, QStringLiteral("FindGame matched the id record"));
@@ -145,9 +151,9 @@ void checkModel(Expectations &e, QByteArrayView bytes, int count)
     e.expect(model.count() == std::max(count, 1),
              QStringLiteral("list of %1 rows for %2 records").arg(model.count()).arg(count));
     for (int row = 0; row < model.count(); ++row) {
-        const QStringList expected = row + 2 <= count
-                                         ? GameListModel::columnTexts(GameRecord::decode(recordAt(bytes, row + 2)))
-                                         : QStringList(GameListModel::ColumnCount);
+        const QStringList expected =
+            row + 2 <= count ? GameListModel::columnTexts(GameRecord::decode(recordAt(bytes, row + 2)))
+                             : QStringList(GameListModel::ColumnCount);
         for (int col = 0; col < GameListModel::ColumnCount; ++col)
             e.expect(model.text(row + 1, col) == expected[col],
                      QStringLiteral("list cell %1,%2 wrong").arg(row).arg(col));
@@ -166,7 +172,8 @@ void checkRestore(Expectations &e, QByteArrayView bytes, int count, const QStrin
             continue;
         }
         const RestoredGame &g = restored.game;
-        e.expect(g.record == highestNamed(bytes, count, keyOf(name)), QStringLiteral("restored the wrong record"));
+        e.expect(g.record == highestNamed(bytes, count, keyOf(name)),
+                 QStringLiteral("restored the wrong record"));
         if (g.record < 2 || g.record > count)
             continue;
         const GameRecord r = GameRecord::decode(recordAt(bytes, g.record));
@@ -177,7 +184,8 @@ void checkRestore(Expectations &e, QByteArrayView bytes, int count, const QStrin
                  QStringLiteral("restored texts differ from the record"));
         for (const RestoredNumber *n : {&g.whiteMinutes, &g.whiteSeconds, &g.blackMinutes, &g.blackSeconds,
                                         &g.totalMinutes, &g.totalSeconds})
-            e.expect(n->number >= 0 && n->number <= 59, QStringLiteral("restored a clock at %1").arg(n->number));
+            e.expect(n->number >= 0 && n->number <= 59,
+                     QStringLiteral("restored a clock at %1").arg(n->number));
         for (const RestoredNumber *n : {&g.whiteHours, &g.blackHours, &g.totalHours})
             e.expect(n->number >= 0, QStringLiteral("restored %1 hours").arg(n->number));
     }
@@ -220,8 +228,9 @@ void checkRoundTrip(Expectations &e, const GameSnapshot &s)
     const RestoreResult restored = loadGame(Module1.GameName);
     e.expect(restored.ok, QStringLiteral("a game just saved does not restore: ") + restored.message);
     const RestoredGame &g = restored.game;
-    e.expect(g.whitePlayer == s.whitePlayer && g.blackPlayer == s.blackPlayer && g.limit.number == s.timeLimit &&
-                 g.whiteMinutes.text == s.whiteMinutes && g.totalMinutes.number == s.totalMinutes.toInt() &&
+    e.expect(g.whitePlayer == s.whitePlayer && g.blackPlayer == s.blackPlayer &&
+                 g.limit.number == s.timeLimit && g.whiteMinutes.text == s.whiteMinutes &&
+                 g.totalMinutes.number == s.totalMinutes.toInt() &&
                  g.whiteLeft.number == s.whiteLeftCaption.trimmed().toInt(),
              QStringLiteral("a game just saved restores other values"));
 }
@@ -243,15 +252,21 @@ void checkNumberedSave(Expectations &e, QByteArrayView bytes, int count)
     const int record = std::max(count, 1) + 1;
     e.expect(Module1.NewId > before && Module1.NewId <= 999 && Module1.LastId == Module1.NewId,
              QStringLiteral("numbered save gave %1 after %2").arg(Module1.NewId).arg(before));
-    e.expect(Module1.GameName == QStringLiteral("Varko%1").arg(Module1.NewId), QStringLiteral("numbered name wrong"));
+    e.expect(Module1.GameName == QStringLiteral("Varko%1").arg(Module1.NewId),
+             QStringLiteral("numbered name wrong"));
     e.expect(saved.record == record && after.size() == qsizetype(record) * Size,
-             QStringLiteral("numbered game went to record %1, archive of %2 bytes").arg(saved.record).arg(after.size()));
+             QStringLiteral("numbered game went to record %1, archive of %2 bytes")
+                 .arg(saved.record)
+                 .arg(after.size()));
     if (after.size() != qsizetype(record) * Size)
         return;
-    e.expect(recordAt(after, 1) == GameRecord::idRecord(Module1.NewId), QStringLiteral("id record not rewritten"));
-    e.expect(after.sliced(Size, (record - 2) * Size) == bytes.sliced(std::min<qsizetype>(Size, bytes.size()), (record - 2) * Size),
+    e.expect(recordAt(after, 1) == GameRecord::idRecord(Module1.NewId),
+             QStringLiteral("id record not rewritten"));
+    e.expect(after.sliced(Size, (record - 2) * Size) ==
+                 bytes.sliced(std::min<qsizetype>(Size, bytes.size()), (record - 2) * Size),
              QStringLiteral("a numbered save changed other games"));
-    e.expect(nameBytes(recordAt(after, record)) == Module1.GameName.toLatin1(), QStringLiteral("numbered game stored wrong"));
+    e.expect(nameBytes(recordAt(after, record)) == Module1.GameName.toLatin1(),
+             QStringLiteral("numbered game stored wrong"));
     checkRoundTrip(e, someGame());
 }
 
@@ -270,8 +285,11 @@ void checkNamedSave(Expectations &e, const QStringList &names)
         const SaveResult saved = saveGame(someGame());
         const QByteArray after = readAll(Module1.ArchivePath);
         e.expect(saved.ok && saved.record == target, QStringLiteral("named save went to %1, expected %2: %3")
-                                                         .arg(saved.record).arg(target).arg(saved.message));
-        e.expect(after.size() == before.size(), QStringLiteral("a replacing save changed the archive's length"));
+                                                         .arg(saved.record)
+                                                         .arg(target)
+                                                         .arg(saved.message));
+        e.expect(after.size() == before.size(),
+                 QStringLiteral("a replacing save changed the archive's length"));
         if (after.size() != before.size() || target == 0)
             return;
         QByteArray expected = before;

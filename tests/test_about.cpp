@@ -38,7 +38,8 @@ public:
     Reply replies[3]; // by handle; none for 0, any other key
     int openKeys = 0;
 
-    Registry::OpenResult open(quint32 root, const QByteArray &keyName, quint32 options, quint32 access) override
+    Registry::OpenResult open(quint32 root, const QByteArray &keyName, quint32 options,
+                              quint32 access) override
     {
         QTEST_ASSERT(root == Registry::LocalMachine && !options && access == Registry::KeyAccess);
         const Registry::Handle key = keyName == SysInfoKey ? 1 : keyName == FolderKey ? 2 : 0;
@@ -47,7 +48,8 @@ public:
         ++openKeys;
         return {Registry::Success, key};
     }
-    Registry::QueryResult query(Registry::Handle key, const QByteArray &valueName, quint32 bufferSize) override
+    Registry::QueryResult query(Registry::Handle key, const QByteArray &valueName,
+                                quint32 bufferSize) override
     {
         QTEST_ASSERT(key && bufferSize == 1024 && valueName == (key == 1 ? "PATH" : "MSINFO"));
         return *replies[key];
@@ -81,8 +83,8 @@ QStringList framesAfter(const QWidget &about, std::initializer_list<int> steps)
     QStringList seen;
     for (int ms : steps) {
         TestSupport::clock().advanceInSteps(ms);
-        seen << QLatin1String(child(about, "If1")->isVisible() ? "1" : "")
-                    + QLatin1String(child(about, "if2")->isVisible() ? "2" : "");
+        seen << QLatin1String(child(about, "If1")->isVisible() ? "1" : "") +
+                    QLatin1String(child(about, "if2")->isVisible() ? "2" : "");
     }
     return seen;
 }
@@ -161,7 +163,7 @@ private slots:
     void systemInformation_data()
     {
         QTest::addColumn<Reply>("first");
-        QTest::addColumn<Reply>("second"); // "<dir>": a folder with the tool, "<bare>": one without
+        QTest::addColumn<Reply>("second");    // "<dir>": a folder with the tool, "<bare>": one without
         QTest::addColumn<QString>("started"); // empty: nothing started
 
         const QString tool = QStringLiteral("<dir>") + QDir::separator() + QStringLiteral("MSINFO32.EXE");

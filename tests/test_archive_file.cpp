@@ -96,11 +96,18 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");     // at start-up
         QTest::addColumn<QString>("openReason"); // when a command opens it
-        QTest::newRow("folder") << "folder" << "Is a directory" << "Is a directory";
-        QTest::newRow("dangling link") << "dangling" << "gone.dat, which does not exist"
+        QTest::newRow("folder") << "folder"
+                                << "Is a directory"
+                                << "Is a directory";
+        QTest::newRow("dangling link") << "dangling"
+                                       << "gone.dat, which does not exist"
                                        << "No such file or directory";
-        QTest::newRow("named pipe") << "pipe" << "named pipe" << "named pipe";
-        QTest::newRow("link to a device") << "device" << "device" << "device";
+        QTest::newRow("named pipe") << "pipe"
+                                    << "named pipe"
+                                    << "named pipe";
+        QTest::newRow("link to a device") << "device"
+                                          << "device"
+                                          << "device";
     }
     void startupNamesUnusableArchive()
     {

@@ -1,9 +1,9 @@
 // Saving games: the bytes written, numbered names, replacing and appending,
 // and a failed save putting the archive back.
 #include "archive/FileSystem.h"
+#include "tests/common/FaultyDisk.h"
 #include "tests/common/TestSupport.h"
 #include "tests/test_archive_support.h"
-#include "tests/common/FaultyDisk.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -44,8 +44,8 @@ inline bool writeSparse(const QString &path, const QByteArray &head, qint64 reco
 {
     QFile f(path);
     const qint64 lastAt = (records - 1) * GameRecord::Size;
-    return f.open(QIODevice::WriteOnly) && f.write(head) == head.size() && f.resize(lastAt) && f.seek(lastAt)
-           && f.write(last) == last.size();
+    return f.open(QIODevice::WriteOnly) && f.write(head) == head.size() && f.resize(lastAt) &&
+           f.seek(lastAt) && f.write(last) == last.size();
 }
 
 // What the window shows before any game was started.

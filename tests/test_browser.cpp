@@ -114,8 +114,7 @@ private slots:
             QPushButton *focused = button(browser, leave.section(u' ', 0, 0));
             focused->setFocus();
             QTest::keyClick(focused, Qt::Key_Return);
-        }
-        else if (leave.startsWith("cmd"))
+        } else if (leave.startsWith("cmd"))
             QTest::mouseClick(button(browser, leave), Qt::LeftButton);
         else
             QTest::keyClick(&grid, leave == "Escape" ? Qt::Key_Escape : Qt::Key_Return);

@@ -14,7 +14,8 @@ private slots:
     void startShowsWhitesTurnAndLocksTheToolbar()
     {
         MainWindowFixture f;
-        f.start({QStringLiteral("Anna"), QStringLiteral("Boris"), QStringLiteral("45"), QStringLiteral("Blitz")});
+        f.start(
+            {QStringLiteral("Anna"), QStringLiteral("Boris"), QStringLiteral("45"), QStringLiteral("Blitz")});
         frmMain &w = f.w();
         QCOMPARE(w.Frame2->title() + w.lblLimitBlack->text(), QStringLiteral("Boris 45"));
         QVERIFY(f.whiteToMove());
@@ -77,7 +78,8 @@ private slots:
         f.play(2000);
         f.key(' ');
         TestSupport::clock().advanceInSteps(300, 100);
-        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(), QStringLiteral("00:00:0100:00:0200:00:03"));
+        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(),
+                 QStringLiteral("00:00:0100:00:0200:00:03"));
     }
 
     void spaceBeforeAnyGameShowsWhitesTurnOnly()
@@ -257,7 +259,8 @@ private slots:
         TestSupport::boxes().answers = {MsgBox::Answer::Yes};
         f.clickToolbar(QStringLiteral("Stop"));
         frmMain &w = f.w();
-        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(), QStringLiteral("00:00:0000:00:0000:00:00"));
+        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(),
+                 QStringLiteral("00:00:0000:00:0000:00:00"));
         QCOMPARE(f.intervals(), QList<int>({0, 0, 0, 0}));
         for (ImageControl *lamp : {w.FaroSX, w.FaroAC, w.FaroDX, w.FaroSp})
             QVERIFY(lamp->isHidden());

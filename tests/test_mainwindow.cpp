@@ -32,7 +32,8 @@ private slots:
         w.Timer2_Timer();
         w.Timer3_Timer();
         w.Timer4_Timer();
-        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(), QStringLiteral("00:00:0000:00:0000:00:00"));
+        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(),
+                 QStringLiteral("00:00:0000:00:0000:00:00"));
         QVERIFY(w.FaroSX->isHidden());
         QFile archive(Module1.ArchivePath);
         QVERIFY(archive.open(QIODevice::ReadOnly));
@@ -122,8 +123,9 @@ private slots:
         // The total's tick due at the moment of over time was counted.
         QCOMPARE(f.totalClock(), QStringLiteral("00:01:00"));
         // One alarm, and the screen may blank again from the message on.
-        QCOMPARE(TestSupport::desktop().calls,
-                 QStringList({QStringLiteral("inhibit"), QStringLiteral("release"), QStringLiteral("alarm")}));
+        QCOMPARE(
+            TestSupport::desktop().calls,
+            QStringList({QStringLiteral("inhibit"), QStringLiteral("release"), QStringLiteral("alarm")}));
         // The toolbar stays locked until a confirmed stop.
         QVERIFY(!w.Toolbar1->Enabled(1));
         QVERIFY(!w.Toolbar1->Enabled(3));
@@ -143,7 +145,6 @@ private slots:
         QCOMPARE(f.whiteClock(), QStringLiteral("00:00:02"));
         Help::openViewer()->close();
     }
-
 };
 
 VARKO_TEST_MAIN(TestMainWindow)

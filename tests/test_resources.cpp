@@ -13,7 +13,8 @@ private slots:
     void picturesParse()
     {
         int pictures = 0;
-        for (QDirIterator it(QStringLiteral(":/"), {QStringLiteral("*.svg")}, QDir::Files, QDirIterator::Subdirectories);
+        for (QDirIterator it(QStringLiteral(":/"), {QStringLiteral("*.svg")}, QDir::Files,
+                             QDirIterator::Subdirectories);
              it.hasNext(); ++pictures) {
             const QString path = it.next();
             QVERIFY2(QSvgRenderer(path).isValid(), qPrintable(path));

@@ -43,8 +43,7 @@ class TestSavedGames : public QObject {
     static GameRecord alpha()
     {
         return GameRecord::decode(QByteArray("Alpha          ") + QByteArray("Anna").leftJustified(30) +
-                                  QByteArray("Boris").leftJustified(30) + "001207000941002148" +
-                                  "30 18 21 ");
+                                  QByteArray("Boris").leftJustified(30) + "001207000941002148" + "30 18 21 ");
     }
 
 private slots:
@@ -57,9 +56,9 @@ private slots:
         QCOMPARE(f.status(), QStringLiteral("Save Game as Varko1"));
         QCOMPARE(Module1.GameName, QStringLiteral("Varko1"));
         QCOMPARE(record(1).Limit, QStringLiteral("1  "));
-        QCOMPARE(archiveBytes().mid(GameRecord::Size), QByteArray("Varko1         ") + QByteArray("Anna").leftJustified(30) +
-                                                           QByteArray("Boris").leftJustified(30) + "000101000000000101" +
-                                                           "30 29 30 ");
+        QCOMPARE(archiveBytes().mid(GameRecord::Size),
+                 QByteArray("Varko1         ") + QByteArray("Anna").leftJustified(30) +
+                     QByteArray("Boris").leftJustified(30) + "000101000000000101" + "30 29 30 ");
         // The clocks go on as if nothing happened, and the same game saved
         // again replaces its record.
         QVERIFY(f.whiteToMove());
@@ -105,7 +104,8 @@ private slots:
         f.clickToolbar(QStringLiteral("Open"));
         frmMain &w = f.w();
         QCOMPARE(f.status(), QStringLiteral("Game Alpha Opened"));
-        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(), QStringLiteral("00:12:0700:09:4100:21:48"));
+        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(),
+                 QStringLiteral("00:12:0700:09:4100:21:48"));
         QCOMPARE(w.Frame2->title() + w.lblLimitWhite->text(), QStringLiteral("Boris18 "));
         QCOMPARE(w.LimitBlack, 21);
         QCOMPARE(TestSupport::desktop().calls, QStringList{QStringLiteral("inhibit")});
@@ -174,7 +174,8 @@ private slots:
     {
         MainWindowFixture f;
         appendGame(alpha());
-        f.start({QStringLiteral("Carl"), QStringLiteral("Dora"), QStringLiteral("30"), QStringLiteral("Beta")});
+        f.start(
+            {QStringLiteral("Carl"), QStringLiteral("Dora"), QStringLiteral("30"), QStringLiteral("Beta")});
         f.clickToolbar(QStringLiteral("Save"));
         const QByteArray beta = record(3).encode();
         TestSupport::boxes().answers = {MsgBox::Answer::Yes, MsgBox::Answer::Yes};

@@ -22,7 +22,10 @@ class TestScreenSaver : public QObject {
                 return {};
         return QString::fromUtf8(m_service.readLine()).trimmed();
     }
-    QDBusConnection connection(const QString &name) const { return QDBusConnection::connectToBus(m_address, name); }
+    QDBusConnection connection(const QString &name) const
+    {
+        return QDBusConnection::connectToBus(m_address, name);
+    }
 
 private slots:
     void initTestCase()

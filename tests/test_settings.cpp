@@ -10,8 +10,8 @@ namespace {
 
 bool untouched()
 {
-    return Module1.TimeLimit == 55 && Module1.WhiteName == u"w0" && Module1.BlackName == u"b0"
-           && Module1.GameName == u"g0";
+    return Module1.TimeLimit == 55 && Module1.WhiteName == u"w0" && Module1.BlackName == u"b0" &&
+           Module1.GameName == u"g0";
 }
 
 template <class T = QWidget> T *child(const QWidget &dialog, const char *name)
@@ -21,8 +21,14 @@ template <class T = QWidget> T *child(const QWidget &dialog, const char *name)
         qFatal("no control %s", name);
     return w;
 }
-QComboBox *cbTime(const QWidget &d) { return child<QComboBox>(d, "cbTime"); }
-QPushButton *cmdConferma(const QWidget &d) { return child<QPushButton>(d, "cmdConferma"); }
+QComboBox *cbTime(const QWidget &d)
+{
+    return child<QComboBox>(d, "cbTime");
+}
+QPushButton *cmdConferma(const QWidget &d)
+{
+    return child<QPushButton>(d, "cmdConferma");
+}
 
 // Shown and active, as a user sees it: focus and completion behave for real.
 void open(QDialog &dialog)
@@ -55,14 +61,16 @@ private slots:
         for (const QString &game : {QStringLiteral("Sevilla 1987   x"), QStringLiteral("Chennai")}) {
             open(dlg);
             QCOMPARE(dlg.focusWidget(), cmdConferma(dlg));
-            QCOMPARE(child<QLineEdit>(dlg, "txtGameName")->text() + cbTime(dlg)->currentText(), QStringLiteral("10"));
+            QCOMPARE(child<QLineEdit>(dlg, "txtGameName")->text() + cbTime(dlg)->currentText(),
+                     QStringLiteral("10"));
             QTest::keyClicks(child(dlg, "txtWName"), QString(31, u'w')); // after the default name
             QTest::keyClicks(child(dlg, "txtBName"), QString(31, u'b'));
             QTest::keyClicks(child(dlg, "txtGameName"), game);
             cbTime(dlg)->setCurrentIndex(4);
             QTest::keyClick(cmdConferma(dlg), Qt::Key_Return);
             QCOMPARE(dlg.result(), int(QDialog::Accepted));
-            QCOMPARE(Module1.WhiteName + Module1.BlackName, u"White"_qs + QString(25, u'w') + u"Black"_qs + QString(25, u'b'));
+            QCOMPARE(Module1.WhiteName + Module1.BlackName,
+                     u"White"_qs + QString(25, u'w') + u"Black"_qs + QString(25, u'b'));
             QCOMPARE(Module1.GameName, game.left(15)); // trailing blanks kept
             QCOMPARE(Module1.TimeLimit, 120);
             m_main.move(310, 145);

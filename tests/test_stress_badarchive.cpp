@@ -50,19 +50,25 @@ void StressBadArchive::badArchive_data()
 
     const QString gone = QStringLiteral("no longer in the archive");
     const QString nul(15, QChar(0));
-    const QString unassigned = QStringLiteral("\u0081\u008d\u008f\u0090\u009d"); // bytes Windows-1252 leaves free
+    const QString unassigned =
+        QStringLiteral("\u0081\u008d\u008f\u0090\u009d"); // bytes Windows-1252 leaves free
     QTest::newRow("empty file") << QByteArray() << QStringList{} << "Blitz" << 0 << gone << "Varko1";
-    QTest::newRow("shorter than one record") << idRecord("4  ").first(60) << QStringList{} << "ID" << 0 << gone << "Varko1";
-    QTest::newRow("trailing garbage") << idRecord("1  ") + game(2, "Varko1") + game(1, "Blitz") + "garbage"
-                                      << QStringList{"Varko1", "Blitz"} << "Blitz" << 3 << QString() << "Varko2";
-    QTest::newRow("records of zero bytes") << QByteArray(3 * Size, '\0') << QStringList{nul, nul} << nul << 3
-                                           << "damaged" << "Varko1";
+    QTest::newRow("shorter than one record")
+        << idRecord("4  ").first(60) << QStringList{} << "ID" << 0 << gone << "Varko1";
+    QTest::newRow("trailing garbage")
+        << idRecord("1  ") + game(2, "Varko1") + game(1, "Blitz") + "garbage"
+        << QStringList{"Varko1", "Blitz"} << "Blitz" << 3 << QString() << "Varko2";
+    QTest::newRow("records of zero bytes")
+        << QByteArray(3 * Size, '\0') << QStringList{nul, nul} << nul << 3 << "damaged"
+        << "Varko1";
     QTest::newRow("letters in the clocks and the limit")
         << idRecord("1  ") + game(3, "Bad").replace(77, 2, "xx").replace(93, 3, "abc") + game(2, "Varko1")
-        << QStringList{"Bad", "Varko1"} << "Bad" << 2 << "damaged" << "Varko2";
-    QTest::newRow("names above 127")
-        << idRecord("0  ") + game(6, "José") + game(7, "€uro") + toCp1252(unassigned).leftJustified(15, ' ') + game(9, "").mid(15)
-        << QStringList{"José", "€uro", unassigned} << "€uro" << 3 << QString() << "Varko1";
+        << QStringList{"Bad", "Varko1"} << "Bad" << 2 << "damaged"
+        << "Varko2";
+    QTest::newRow("names above 127") << idRecord("0  ") + game(6, "José") + game(7, "€uro") +
+                                            toCp1252(unassigned).leftJustified(15, ' ') + game(9, "").mid(15)
+                                     << QStringList{"José", "€uro", unassigned} << "€uro" << 3 << QString()
+                                     << "Varko1";
 }
 
 void StressBadArchive::badArchive()

@@ -21,7 +21,8 @@ constexpr int FirstOfB = 500000;
 int switches(const QByteArray &bytes)
 {
     const auto ofB = [&](qsizetype at) {
-        return GameRecord::decode(bytes.sliced(at, GameRecord::Size)).WhitePlayer.section(u' ', 1).toInt() >= FirstOfB;
+        return GameRecord::decode(bytes.sliced(at, GameRecord::Size)).WhitePlayer.section(u' ', 1).toInt() >=
+               FirstOfB;
     };
     int count = 0;
     for (qsizetype at = 3 * GameRecord::Size; at + GameRecord::Size <= bytes.size(); at += GameRecord::Size)
@@ -45,18 +46,24 @@ void StressConcurrent::twoCopiesSaveIntoOneArchive()
     // waits a millisecond between two saves, as a user does, or the one holding
     // the lock would keep it nearly all the time.
     QProcess a, b;
-    a.start(QStringLiteral(VARKO_STRESS_SAVER), {dir.path(), QStringLiteral("A"), QStringLiteral("0"), QString::number(Steps), QStringLiteral("1000")});
-    b.start(QStringLiteral(VARKO_STRESS_SAVER), {dir.path(), QStringLiteral("B"), QString::number(FirstOfB), QString::number(Steps), QStringLiteral("1000")});
+    a.start(QStringLiteral(VARKO_STRESS_SAVER), {dir.path(), QStringLiteral("A"), QStringLiteral("0"),
+                                                 QString::number(Steps), QStringLiteral("1000")});
+    b.start(QStringLiteral(VARKO_STRESS_SAVER), {dir.path(), QStringLiteral("B"), QString::number(FirstOfB),
+                                                 QString::number(Steps), QStringLiteral("1000")});
     QVERIFY(a.waitForStarted(10000) && b.waitForStarted(10000));
     // Let both go at once, however long each took to start.
-    QVERIFY(a.write("go\n") == 3 && b.write("go\n") == 3 && a.waitForBytesWritten(5000) && b.waitForBytesWritten(5000));
+    QVERIFY(a.write("go\n") == 3 && b.write("go\n") == 3 && a.waitForBytesWritten(5000) &&
+            b.waitForBytesWritten(5000));
     QVERIFY(a.waitForFinished(120000) && b.waitForFinished(120000));
-    QVERIFY2(a.exitStatus() == QProcess::NormalExit && a.exitCode() == 0, a.readAllStandardError().constData());
-    QVERIFY2(b.exitStatus() == QProcess::NormalExit && b.exitCode() == 0, b.readAllStandardError().constData());
+    QVERIFY2(a.exitStatus() == QProcess::NormalExit && a.exitCode() == 0,
+             a.readAllStandardError().constData());
+    QVERIFY2(b.exitStatus() == QProcess::NormalExit && b.exitCode() == 0,
+             b.readAllStandardError().constData());
 
     const StressPlan::Report fromA = StressPlan::parse(a.readAllStandardOutput());
     const StressPlan::Report fromB = StressPlan::parse(b.readAllStandardOutput());
-    QVERIFY2(fromA.failures.isEmpty() && fromB.failures.isEmpty(), qPrintable((fromA.failures + fromB.failures).join(u'\n')));
+    QVERIFY2(fromA.failures.isEmpty() && fromB.failures.isEmpty(),
+             qPrintable((fromA.failures + fromB.failures).join(u'\n')));
     QCOMPARE(fromA.done.size() + fromB.done.size(), 2 * Steps);
     StressPlan::Ledger ledger;
     ledger.apply(fromA);

@@ -32,7 +32,8 @@ struct Run {
 Run runSaver(const QString &folder, int first, std::optional<int> lines, qint64 micros)
 {
     QProcess saver;
-    saver.start(QStringLiteral(VARKO_STRESS_SAVER), {folder, QStringLiteral("K"), QString::number(first), QString::number(StepsPerRun)});
+    saver.start(QStringLiteral(VARKO_STRESS_SAVER),
+                {folder, QStringLiteral("K"), QString::number(first), QString::number(StepsPerRun)});
     Run run;
     if (!saver.waitForStarted(10000))
         return run;
@@ -44,7 +45,8 @@ Run runSaver(const QString &folder, int first, std::optional<int> lines, qint64 
         for (t.start(); t.nsecsElapsed() < micros * 1000;) {
         }
         saver.waitForFinished(0); // notices a saver that died meanwhile
-        run.ok = saver.state() != QProcess::NotRunning || (saver.exitStatus() == QProcess::NormalExit && saver.exitCode() == 0);
+        run.ok = saver.state() != QProcess::NotRunning ||
+                 (saver.exitStatus() == QProcess::NormalExit && saver.exitCode() == 0);
         saver.kill();
     }
     saver.waitForFinished(20000);
@@ -84,13 +86,15 @@ void StressCrash::killedWhileSaving()
             const Run run = runSaver(dir.path(), runs * 1000, left > 0 ? std::optional(lines) : std::nullopt,
                                      random.bounded(lines == 0 ? 20000 : 3000));
             const StressPlan::Report report = StressPlan::parse(run.output);
-            QVERIFY2(run.ok && report.failures.isEmpty(), qPrintable(report.failures.join(u'\n') + QString::fromUtf8(run.errors)));
+            QVERIFY2(run.ok && report.failures.isEmpty(),
+                     qPrintable(report.failures.join(u'\n') + QString::fromUtf8(run.errors)));
             ledger.apply(report);
             QByteArray bytes = StressPlan::fileBytes(path);
             // A kill cannot tear one write, but a power cut can: now and then
             // the last record is left half on the disk.
             if (bytes.size() % GameRecord::Size == 0 && random.bounded(6) == 0) {
-                QVERIFY(StressPlan::writeFile(path, QByteArray(int(random.bounded(1, 102)), 'x'), QIODevice::Append));
+                QVERIFY(StressPlan::writeFile(path, QByteArray(int(random.bounded(1, 102)), 'x'),
+                                              QIODevice::Append));
                 bytes = StressPlan::fileBytes(path);
             }
             // As the program sees it, once start-up has taken back a save the
@@ -102,7 +106,8 @@ void StressCrash::killedWhileSaving()
             QVERIFY2(started.ok, qPrintable(started.message));
             bytes = StressPlan::fileBytes(path);
             const QStringList problems = ledger.check(bytes, report.pending);
-            QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("after run %1: ").arg(runs) + problems.join(u'\n')));
+            QVERIFY2(problems.isEmpty(),
+                     qPrintable(QStringLiteral("after run %1: ").arg(runs) + problems.join(u'\n')));
             GameListModel model;
             QString reason;
             QVERIFY2(model.open(Module1.ArchivePath, &reason), qPrintable(reason));
@@ -117,7 +122,8 @@ void StressCrash::killedWhileSaving()
     // short is nearly always taken back from its journal: it stays only when
     // the kill falls between the journal's removal and the saver's report.
     QVERIFY(kills < 100 || (cutShort > 0 && pieces > 0));
-    qInfo("%d kills, %d inside a save (%d of those reached the disk whole), %d torn last pieces", kills, cutShort, kept, pieces);
+    qInfo("%d kills, %d inside a save (%d of those reached the disk whole), %d torn last pieces", kills,
+          cutShort, kept, pieces);
 }
 
 VARKO_TEST_MAIN(StressCrash)

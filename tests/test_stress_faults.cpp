@@ -37,8 +37,9 @@ bool leaveInterruptedSave(const QString &path)
         return false;
     file.reset();
     QFile archive(path);
-    return StressPlan::writeFile(Journal::pathFor(path), journal.encode()) && archive.open(QIODevice::ReadWrite) &&
-           archive.seek(50) && archive.write(QByteArray(500, 'x')) == 500;
+    return StressPlan::writeFile(Journal::pathFor(path), journal.encode()) &&
+           archive.open(QIODevice::ReadWrite) && archive.seek(50) &&
+           archive.write(QByteArray(500, 'x')) == 500;
 }
 
 struct Outcome {
@@ -100,12 +101,16 @@ void StressFaults::callFails_data()
         {"disk dies at a write", {Call::Write, QStringLiteral("Input/output error"), 0, false, true}},
         {"disk dies at an fsync", {Call::Sync, QStringLiteral("Input/output error"), 0, false, true}},
     };
-    const std::pair<const char *, Step> steps[] = {{"start-up", Step::Startup}, {"first start", Step::FirstStart},
-                                                   {"numbered save", Step::SaveNumbered}, {"replacing save", Step::SaveReplacing},
-                                                   {"browse", Step::Browse}, {"restore", Step::Restore},
+    const std::pair<const char *, Step> steps[] = {{"start-up", Step::Startup},
+                                                   {"first start", Step::FirstStart},
+                                                   {"numbered save", Step::SaveNumbered},
+                                                   {"replacing save", Step::SaveReplacing},
+                                                   {"browse", Step::Browse},
+                                                   {"restore", Step::Restore},
                                                    {"recovery", Step::Recovery}};
     for (const auto &[stepName, step] : steps) {
-        const bool writes = step == Step::FirstStart || step == Step::SaveNumbered || step == Step::SaveReplacing || step == Step::Recovery;
+        const bool writes = step == Step::FirstStart || step == Step::SaveNumbered ||
+                            step == Step::SaveReplacing || step == Step::Recovery;
         for (const auto &[faultName, fault] : faults) {
             // A first start reads nothing; only the steps that write make write calls.
             if (fault.call == Call::Read ? step != Step::FirstStart : writes || fault.call == Call::Open)
@@ -124,8 +129,10 @@ void StressFaults::callFails()
     const QString path = archivePathIn(dir.path());
     const bool firstStart = step == Step::FirstStart;
     const QByteArray start = firstStart ? QByteArray()
-                                        : GameRecord::idRecord(2) + StressPlan::recordOf(10, QStringLiteral("Varko1")) +
-                                              StressPlan::recordOf(12, QStringLiteral("Blitz")) + StressPlan::recordOf(14, QStringLiteral("Varko2"));
+                                        : GameRecord::idRecord(2) +
+                                              StressPlan::recordOf(10, QStringLiteral("Varko1")) +
+                                              StressPlan::recordOf(12, QStringLiteral("Blitz")) +
+                                              StressPlan::recordOf(14, QStringLiteral("Varko2"));
     auto prepare = [&] {
         QFile::remove(path);
         QFile::remove(StressPlan::userArchive());
@@ -164,7 +171,8 @@ void StressFaults::callFails()
         } else if (step != Step::Browse || !outcome.ok || outcome.blankRows != 1) {
             // A message with the reason, and nothing changed; a browser row that
             // cannot be read shows empty instead, never half a game.
-            QVERIFY2(!outcome.ok && outcome.message.contains(fault.reason), qPrintable(where + outcome.message));
+            QVERIFY2(!outcome.ok && outcome.message.contains(fault.reason),
+                     qPrintable(where + outcome.message));
             QCOMPARE(Module1.GameName, before.GameName);
             QCOMPARE(Module1.LastId, before.LastId);
         }
@@ -173,14 +181,19 @@ void StressFaults::callFails()
         QString message;
         // So does a recovery that failed: its journal stays for the next try.
         if (fault.dies || step == Step::Recovery)
-            QVERIFY2(!QFile::exists(path) || ArchiveFile::open(path, ArchiveFile::Access::Read, &message), qPrintable(message));
-        QVERIFY2(QFile::exists(path) != firstStart && StressPlan::fileBytes(path) == start, qPrintable(where + QStringLiteral("archive changed")));
-        QVERIFY2(!QFile::exists(StressPlan::userArchive()), qPrintable(where + QStringLiteral("a failed creation left a file behind")));
+            QVERIFY2(!QFile::exists(path) || ArchiveFile::open(path, ArchiveFile::Access::Read, &message),
+                     qPrintable(message));
+        QVERIFY2(QFile::exists(path) != firstStart && StressPlan::fileBytes(path) == start,
+                 qPrintable(where + QStringLiteral("archive changed")));
+        QVERIFY2(!QFile::exists(StressPlan::userArchive()),
+                 qPrintable(where + QStringLiteral("a failed creation left a file behind")));
         // Once the disk is sound again the step works, and as if nothing had happened.
         Module1.ArchivePath = before.ArchivePath;
         QVERIFY2(run(step, dir.path()).ok, qPrintable(where + QStringLiteral("the step fails afterwards")));
-        QVERIFY2(StressPlan::fileBytes(path) == sound, qPrintable(where + QStringLiteral("the retry wrote otherwise")));
-        QVERIFY2(!QFile::exists(path + QStringLiteral("-journal")), qPrintable(where + QStringLiteral("a journal stayed")));
+        QVERIFY2(StressPlan::fileBytes(path) == sound,
+                 qPrintable(where + QStringLiteral("the retry wrote otherwise")));
+        QVERIFY2(!QFile::exists(path + QStringLiteral("-journal")),
+                 qPrintable(where + QStringLiteral("a journal stayed")));
         QCOMPARE(Module1.GameName, after.GameName);
         QCOMPARE(Module1.LastId, after.LastId);
     }

@@ -51,7 +51,8 @@ public:
     // From the starting archive: one save, reported done, then a second one
     // (if any) with the power cut after its `cut`th step (0: no cut). True
     // when the saves were reported done.
-    bool saveTwice(const QString &first, const std::optional<QString> &second, int cut = 0, SimulatedDisk::Cut how = {}, quint32 seed = 0)
+    bool saveTwice(const QString &first, const std::optional<QString> &second, int cut = 0,
+                   SimulatedDisk::Cut how = {}, quint32 seed = 0)
     {
         m_disk.setContents(path + QStringLiteral("-journal"), std::nullopt);
         m_disk.setContents(path, startingArchive());
@@ -103,10 +104,13 @@ void StressPowerCut::cutAtEveryStep_data()
 {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
-    QTest::newRow("named replace") << "Blitz" << "Blitz";
-    QTest::newRow("named append") << "New1" << "New2";
+    QTest::newRow("named replace") << "Blitz"
+                                   << "Blitz";
+    QTest::newRow("named append") << "New1"
+                                  << "New2";
     // Appended, and the id record rewritten with the counter.
-    QTest::newRow("numbered") << "" << "";
+    QTest::newRow("numbered") << ""
+                              << "";
 }
 
 void StressPowerCut::cutAtEveryStep()
@@ -126,16 +130,21 @@ void StressPowerCut::cutAtEveryStep()
     int whole = 0, absent = 0;
     for (int step = 1; step <= steps; ++step) {
         for (int way = 0; way < WaysPerStep; ++way) {
-            const auto how = way == 0 ? SimulatedDisk::Cut::KeepAll : way == 1 ? SimulatedDisk::Cut::DropAll : SimulatedDisk::Cut::Random;
+            const auto how = way == 0   ? SimulatedDisk::Cut::KeepAll
+                             : way == 1 ? SimulatedDisk::Cut::DropAll
+                                        : SimulatedDisk::Cut::Random;
             const quint32 seed = quint32(step * 1000 + way);
             const bool done = bench.saveTwice(first, second, step, how, seed);
             // Now and then the power goes again while start-up takes the save back.
             bench.startUp(way % 3, seed);
-            const QString where = QStringLiteral("cut after step %1 of %2, way %3: ").arg(step).arg(steps).arg(way);
+            const QString where =
+                QStringLiteral("cut after step %1 of %2, way %3: ").arg(step).arg(steps).arg(way);
             QVERIFY2(bench.startUp(), qPrintable(where + QStringLiteral("start-up fails")));
             const QByteArray bytes = bench.bytes();
             QVERIFY2(bytes == after || (!done && bytes == before),
-                     qPrintable(where + (done ? QStringLiteral("a save reported done is not there") : QStringLiteral("the archive is neither before nor after the save"))));
+                     qPrintable(where +
+                                (done ? QStringLiteral("a save reported done is not there")
+                                      : QStringLiteral("the archive is neither before nor after the save"))));
             QVERIFY2(!bench.journalStayed(), qPrintable(where + QStringLiteral("the journal stayed")));
             (bytes == after ? whole : absent) += 1;
         }
@@ -176,8 +185,9 @@ void StressPowerCut::takenBackByNextLock()
     Module1.ArchivePath = bench.path;
     QString message;
     GameListModel model;
-    const bool ok = next == Next::StartUp ? bench.startUp()
-                    : next == Next::Browser ? model.open(bench.path, &message) && model.count() == before.size() / GameRecord::Size
+    const bool ok = next == Next::StartUp   ? bench.startUp()
+                    : next == Next::Browser ? model.open(bench.path, &message) &&
+                                                  model.count() == before.size() / GameRecord::Size
                     : next == Next::Restore ? loadGame(name).game.record == 6
                                             : bench.save(name, 2);
     QVERIFY(ok);

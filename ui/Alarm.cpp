@@ -20,12 +20,13 @@ public:
             if (ca_context_create(&c) != CA_SUCCESS)
                 return;
             m_context.reset(c);
-            ca_context_change_props(c, CA_PROP_APPLICATION_NAME, qPrintable(QCoreApplication::applicationName()),
-                                    CA_PROP_APPLICATION_ID, "io.github.varko.chronometer", nullptr);
+            ca_context_change_props(c, CA_PROP_APPLICATION_NAME,
+                                    qPrintable(QCoreApplication::applicationName()), CA_PROP_APPLICATION_ID,
+                                    "io.github.varko.chronometer", nullptr);
         }
         // An event sound: the sound server's event volume and mute apply to it.
-        ca_context_play(m_context.get(), 0, CA_PROP_EVENT_ID, "alarm-clock-elapsed", CA_PROP_MEDIA_ROLE, "event",
-                        CA_PROP_EVENT_DESCRIPTION, "A player is over time", nullptr);
+        ca_context_play(m_context.get(), 0, CA_PROP_EVENT_ID, "alarm-clock-elapsed", CA_PROP_MEDIA_ROLE,
+                        "event", CA_PROP_EVENT_DESCRIPTION, "A player is over time", nullptr);
     }
 
 private:

@@ -40,25 +40,46 @@ QString join(const QString &folder, const QString &backslashName)
     return QDir::toNativeSeparators(folder + u'/' + name);
 }
 
-QString Title() { return QStringLiteral("Varko"); }
-int Major() { return VarkoVersion::Major; }
-int Minor() { return VarkoVersion::Minor; }
-int Revision() { return VarkoVersion::Revision; }
+QString Title()
+{
+    return QStringLiteral("Varko");
+}
+int Major()
+{
+    return VarkoVersion::Major;
+}
+int Minor()
+{
+    return VarkoVersion::Minor;
+}
+int Revision()
+{
+    return VarkoVersion::Revision;
+}
 
 QString locateHelpFile()
 {
     const QString beside = join(Path(), QStringLiteral("\\VARKOHELP.HLP"));
     const QString shared = QDir::cleanPath(QDir::fromNativeSeparators(Path()) +
                                            QStringLiteral("/" VARKO_DATA_FROM_BIN "/VARKOHELP.HLP"));
-    const QString found = !QFileInfo::exists(beside) && QFileInfo::exists(shared) ? QDir::toNativeSeparators(shared)
-                                                                                   : beside;
+    const QString found =
+        !QFileInfo::exists(beside) && QFileInfo::exists(shared) ? QDir::toNativeSeparators(shared) : beside;
     qCInfo(lcHelp).noquote() << "help file:" << found;
     return found;
 }
 
-QString HelpFile() { return helpFile(); }
-void setHelpFile(const QString &path) { helpFile() = path; }
+QString HelpFile()
+{
+    return helpFile();
+}
+void setHelpFile(const QString &path)
+{
+    helpFile() = path;
+}
 
-void overridePath(const QString &folder) { overriddenPath() = folder; }
+void overridePath(const QString &folder)
+{
+    overriddenPath() = folder;
+}
 
 } // namespace App

@@ -2,9 +2,7 @@
 
 #include "ui/ImageControl.h"
 
-ClientAreaAccessible::ClientAreaAccessible(QWidget *area) : QAccessibleWidget(area, QAccessible::Client)
-{
-}
+ClientAreaAccessible::ClientAreaAccessible(QWidget *area) : QAccessibleWidget(area, QAccessible::Client) {}
 
 QList<QWidget *> ClientAreaAccessible::offered() const
 {

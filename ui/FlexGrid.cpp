@@ -107,8 +107,14 @@ void FlexGrid::setColWidth(int col, int twips)
     viewport()->update();
 }
 
-void FlexGrid::setWidth(int twips) { resize(Twips::px(twips), height()); }
-void FlexGrid::setHeight(int twips) { resize(width(), Twips::px(twips)); }
+void FlexGrid::setWidth(int twips)
+{
+    resize(Twips::px(twips), height());
+}
+void FlexGrid::setHeight(int twips)
+{
+    resize(width(), Twips::px(twips));
+}
 
 QRect FlexGrid::showCell(qint64 row, int col)
 {
@@ -314,8 +320,8 @@ void FlexGrid::paintCell(QPainter &painter, qint64 row, int col, QRect rect)
         painter.restore();
         return;
     }
-    const bool selected = row >= std::min(m_row, m_rowSel) && row <= std::max(m_row, m_rowSel)
-                          && col >= std::min(m_col, m_colSel) && col <= std::max(m_col, m_colSel);
+    const bool selected = row >= std::min(m_row, m_rowSel) && row <= std::max(m_row, m_rowSel) &&
+                          col >= std::min(m_col, m_colSel) && col <= std::max(m_col, m_colSel);
     if (selected)
         painter.fillRect(rect, palette().brush(QPalette::Highlight));
     painter.setPen(palette().color(QPalette::Mid));

@@ -77,6 +77,6 @@ private:
     int m_col = 0;
     qint64 m_rowSel = 0; // where the selection ends
     int m_colSel = 0;
-    qint64 m_top = 1;    // the body row shown first
+    qint64 m_top = 1; // the body row shown first
     bool m_scrolling = false;
 };

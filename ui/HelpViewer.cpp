@@ -90,12 +90,13 @@ void HelpViewer::placeBeside(const QWidget *mainWindow)
     const QScreen *screen = mainWindow->screen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(main.topLeft(), QSize(1024, 768));
 
-    const QSize outer(std::min(ViewerWidth + frameExtra.width(), avail.width()),
-                      std::min(std::max(ViewerMinHeight + frameExtra.height(), main.height()), avail.height()));
+    const QSize outer(
+        std::min(ViewerWidth + frameExtra.width(), avail.width()),
+        std::min(std::max(ViewerMinHeight + frameExtra.height(), main.height()), avail.height()));
     int x = main.right() + 1;
     if (x + outer.width() > avail.right() + 1)
         x = main.left() - outer.width() >= avail.left() ? main.left() - outer.width()
-                                                         : avail.right() + 1 - outer.width();
+                                                        : avail.right() + 1 - outer.width();
     const int y = std::clamp(main.top(), avail.top(), avail.bottom() + 1 - outer.height());
     resize(outer - frameExtra);
     move(x, y); // the frame's top-left corner

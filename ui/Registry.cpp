@@ -39,14 +39,16 @@ private:
     static constexpr Handle SysInfoKey = 1;
 
     // Registry names are not case-sensitive.
-    static bool sameName(const QByteArray &a, const char *b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+    static bool sameName(const QByteArray &a, const char *b)
+    {
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    }
 
     static QString findTool()
     {
         static const QStringList candidates = {
-            QStringLiteral("hardinfo"),    QStringLiteral("hardinfo2"),
-            QStringLiteral("kinfocenter"), QStringLiteral("cpu-x"),
-            QStringLiteral("lshw-gtk"),    QStringLiteral("gnome-system-monitor"),
+            QStringLiteral("hardinfo"), QStringLiteral("hardinfo2"), QStringLiteral("kinfocenter"),
+            QStringLiteral("cpu-x"),    QStringLiteral("lshw-gtk"),  QStringLiteral("gnome-system-monitor"),
         };
         for (const QString &name : candidates) {
             const QString path = QStandardPaths::findExecutable(name);

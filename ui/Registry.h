@@ -36,7 +36,7 @@ struct OpenResult {
 struct QueryResult {
     long status = FileNotFound;
     quint32 type = 0;
-    QByteArray data; // the bytes written into the caller's buffer
+    QByteArray data;  // the bytes written into the caller's buffer
     quint32 size = 0; // bytes written, or the size needed when status is MoreData
 };
 

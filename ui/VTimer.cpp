@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-VTimer::VTimer(QObject *parent)
-    : QObject(parent), m_clock(MonotonicClock::instance())
+VTimer::VTimer(QObject *parent) : QObject(parent), m_clock(MonotonicClock::instance())
 {
     m_wake.setSingleShot(true);
     m_wake.setTimerType(Qt::PreciseTimer);

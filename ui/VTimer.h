@@ -41,8 +41,8 @@ private:
     MonotonicClock &m_clock;
     QTimer m_wake;
     int m_interval = 0;
-    qint64 m_phaseStart = 0; // monotonic time at which the current interval began
-    qint64 m_carried = 0;    // part of an interval run before the last stop
-    qint64 m_owed = 0;       // whole intervals that fell due but were not yet delivered
+    qint64 m_phaseStart = 0;  // monotonic time at which the current interval began
+    qint64 m_carried = 0;     // part of an interval run before the last stop
+    qint64 m_owed = 0;        // whole intervals that fell due but were not yet delivered
     quint64 m_generation = 0; // bumped by every change of Interval
 };

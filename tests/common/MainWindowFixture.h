@@ -10,9 +10,9 @@
 #include "ui/VTimer.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -102,13 +102,15 @@ struct MainWindowFixture {
     QString status() const { return window->STB1->panelText(3); }
     bool whiteToMove() const
     {
-        return !window->IWPress->isHidden() && !window->iBUnPress->isHidden() && window->IWUnpress->isHidden() &&
-               window->IBPress->isHidden() && window->Timer1->Interval() == 1000 && window->Timer2->Interval() == 0;
+        return !window->IWPress->isHidden() && !window->iBUnPress->isHidden() &&
+               window->IWUnpress->isHidden() && window->IBPress->isHidden() &&
+               window->Timer1->Interval() == 1000 && window->Timer2->Interval() == 0;
     }
     bool blackToMove() const
     {
-        return window->IWPress->isHidden() && window->iBUnPress->isHidden() && !window->IWUnpress->isHidden() &&
-               !window->IBPress->isHidden() && window->Timer1->Interval() == 0 && window->Timer2->Interval() == 1000;
+        return window->IWPress->isHidden() && window->iBUnPress->isHidden() &&
+               !window->IWUnpress->isHidden() && !window->IBPress->isHidden() &&
+               window->Timer1->Interval() == 0 && window->Timer2->Interval() == 1000;
     }
     QString whiteClock() const
     {

@@ -1,7 +1,7 @@
 #include "tests/common/TestSupport.h"
 
-#include "ui/Fonts.h"
 #include "ui/AccessibleFactory.h"
+#include "ui/Fonts.h"
 
 #include <QDialog>
 

@@ -48,7 +48,7 @@ public:
 
     QList<MsgBox::Request> shown;
     std::deque<MsgBox::Answer> answers; // used in order; Ok / No when empty
-    std::function<void()> whileOpen;     // runs while a box is "open"
+    std::function<void()> whileOpen;    // runs while a box is "open"
     void reset()
     {
         shown.clear();
@@ -86,16 +86,16 @@ void initialise();
 
 } // namespace TestSupport
 
-#define VARKO_TEST_MAIN(TestObject)                                                                \
-    int main(int argc, char *argv[])                                                               \
-    {                                                                                              \
-        qputenv("QT_QPA_PLATFORM", qgetenv("VARKO_TEST_PLATFORM").isEmpty()                       \
-                                       ? QByteArray("offscreen")                                   \
-                                       : qgetenv("VARKO_TEST_PLATFORM"));                          \
-        TestSupport::initialise();                                                                 \
-        QApplication app(argc, argv);                                                              \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
-        TestObject tc;                                                                             \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        return QTest::qExec(&tc, argc, argv);                                                      \
+#define VARKO_TEST_MAIN(TestObject)                                                                          \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        qputenv("QT_QPA_PLATFORM", qgetenv("VARKO_TEST_PLATFORM").isEmpty()                                  \
+                                       ? QByteArray("offscreen")                                             \
+                                       : qgetenv("VARKO_TEST_PLATFORM"));                                    \
+        TestSupport::initialise();                                                                           \
+        QApplication app(argc, argv);                                                                        \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        TestObject tc;                                                                                       \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&tc, argc, argv);                                                                \
     }

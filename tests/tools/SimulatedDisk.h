@@ -59,8 +59,8 @@ private:
 
     using Files = std::map<QString, std::optional<QByteArray>>;
     Names m_names, m_syncedNames; // null: no file
-    Files m_platter; // the files as of the last restart
-    Files m_image;   // what a cut left
+    Files m_platter;              // the files as of the last restart
+    Files m_image;                // what a cut left
     int m_steps = 0, m_cutAt = 0;
     bool m_cut = false;
     Cut m_how = Cut::Random;

@@ -48,7 +48,8 @@ QStringList checkForm(const QByteArray &archive)
     for (int r = 2; r <= count; ++r) {
         const QByteArray name = nameField(recordAt(archive, r));
         if (isNumberedName(name) && numbered.contains(name))
-            problems.append(QStringLiteral("the numbered name %1 was given twice").arg(QString::fromLatin1(name)));
+            problems.append(
+                QStringLiteral("the numbered name %1 was given twice").arg(QString::fromLatin1(name)));
         numbered.insert(name);
     }
     return problems;
@@ -67,11 +68,19 @@ GameSnapshot snapshotOf(int step)
     const int w = step, b = step * 7 + 11, t = step * 13 + 5;
     // A player outside plain ASCII goes through the code page on every save;
     // captions as the clock shows them, a blank before a number not negative.
-    return {QStringLiteral("Zoë %1").arg(step), QStringLiteral("Bruno %1").arg(step),
-            twoDigits(w / 3600 % 100), twoDigits(w / 60 % 60), twoDigits(w % 60),
-            twoDigits(b / 3600 % 100), twoDigits(b / 60 % 60), twoDigits(b % 60),
-            twoDigits(t / 3600 % 100), twoDigits(t / 60 % 60), twoDigits(t % 60),
-            1 + step % 999, QStringLiteral(" %1").arg(step % 181),
+    return {QStringLiteral("Zoë %1").arg(step),
+            QStringLiteral("Bruno %1").arg(step),
+            twoDigits(w / 3600 % 100),
+            twoDigits(w / 60 % 60),
+            twoDigits(w % 60),
+            twoDigits(b / 3600 % 100),
+            twoDigits(b / 60 % 60),
+            twoDigits(b % 60),
+            twoDigits(t / 3600 % 100),
+            twoDigits(t / 60 % 60),
+            twoDigits(t % 60),
+            1 + step % 999,
+            QStringLiteral(" %1").arg(step % 181),
             step % 7 == 0 ? QStringLiteral("-3") : QStringLiteral(" %1").arg(step % 97)};
 }
 
@@ -95,7 +104,8 @@ Report parse(const QByteArray &output)
         const int step = words.value(1).toInt();
         report.pending.reset();
         if (words.first() == "B") {
-            report.pending = qMakePair(step, words.value(2) == "-" ? QString() : QString::fromUtf8(words.value(2)));
+            report.pending =
+                qMakePair(step, words.value(2) == "-" ? QString() : QString::fromUtf8(words.value(2)));
         } else if (words.first() == "D" && words.size() == 4) {
             report.done.append({words.at(2).toInt(), recordOf(step, QString::fromUtf8(words.at(3)))});
             if (isNumberedName(words.at(3)))
@@ -138,7 +148,9 @@ QStringList Ledger::check(const QByteArray &archive, const std::optional<QPair<i
             m_records.insert(r, raw.toByteArray());
             continue;
         }
-        problems.append(QStringLiteral("record %1 %2").arg(r).arg(isKnown ? "does not hold what was saved there" : "was written by no save"));
+        problems.append(QStringLiteral("record %1 %2")
+                            .arg(r)
+                            .arg(isKnown ? "does not hold what was saved there" : "was written by no save"));
     }
     if (!m_records.isEmpty() && m_records.lastKey() > count)
         problems.append(QStringLiteral("record %1 was saved but is gone").arg(m_records.lastKey()));

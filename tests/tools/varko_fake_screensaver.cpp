@@ -33,7 +33,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QDBusConnection bus = QDBusConnection::sessionBus();
     FakeScreenSaver saver;
-    if (!bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &saver, QDBusConnection::ExportAllSlots) ||
+    if (!bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &saver,
+                            QDBusConnection::ExportAllSlots) ||
         !bus.registerService(QStringLiteral("org.freedesktop.ScreenSaver")))
         return 1;
     std::printf("ready\n");

@@ -23,7 +23,8 @@ namespace {
 // this process is killed right after.
 bool report(const QByteArray &line)
 {
-    return std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) && std::fflush(stdout) == 0;
+    return std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) &&
+           std::fflush(stdout) == 0;
 }
 
 // A kill leaves what was written in the system's cache, so syncing adds
@@ -69,7 +70,8 @@ int main(int argc, char *argv[])
     }
     for (int step = first; step < first + steps; ++step) {
         Module1.GameName = StressPlan::nameFor(prefix, step, Module1.GameName);
-        if (!report(StressPlan::line('B', step, Module1.GameName.isEmpty() ? QStringLiteral("-") : Module1.GameName)))
+        if (!report(StressPlan::line('B', step,
+                                     Module1.GameName.isEmpty() ? QStringLiteral("-") : Module1.GameName)))
             return 3;
         const SaveResult saved = saveGame(StressPlan::snapshotOf(step));
         if (!saved.ok) {
