@@ -1,8 +1,11 @@
 #include "tests/common/MainWindowFixture.h"
 #include "ui/HelpViewer.h"
 #include "ui/ProgressControl.h"
+#include "ui/StatusBarControl.h"
+#include "ui/WallClock.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 // Start-up of the main window and the two player clocks.
 class TestMainWindow : public QObject {
@@ -24,8 +27,11 @@ private slots:
     // archive is created with its id record.
     void startsIdle()
     {
+        WallClock::install([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 5, 7)); });
+        const auto systemClock = qScopeGuard([] { WallClock::install({}); });
         MainWindowFixture f;
         frmMain &w = f.w();
+        QCOMPARE(w.STB1->panelText(2), QStringLiteral("09:05:07")); // the time of day to the second
         QVERIFY(!drawsColour(w.pg2)); // an empty bar draws no sliver of its chunk
         QCOMPARE(f.intervals(), QList<int>({0, 0, 0, 0}));
         w.Timer1_Timer();
