@@ -42,7 +42,7 @@ def top_level(name, role):
     desktop = pyatspi.Registry.getDesktop(0)
     found = []
     look = lambda: found.extend(w for app in present(desktop) for w in present(app) if w.name == name) or found
-    expect(pump(15, look), f"no window {name!r}")
+    expect(pump(30, look), f"no window {name!r}")
     expect(found[0].getRole() == role, f"{name!r} has role {found[0].getRoleName()!r}")
     return found[0]
 
@@ -93,6 +93,16 @@ def check():
     expect(len(STATUS_NAMES) >= 2 and not repeats, f"status announcements {STATUS_NAMES}")
 
 
+def registry_answers():
+    try:
+        return pyatspi.Registry.getDesktop(0).childCount >= 0
+    except Exception:  # the registry daemon is still starting
+        return False
+
+
+# A program that starts before the registry answers may never be listed on
+# the desktop, so the registry comes first (it can be slow on a loaded machine).
+expect(pump(30, registry_answers), "the accessibility registry does not answer")
 program = subprocess.Popen([sys.argv[1]], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 try:
     check()
