@@ -250,6 +250,8 @@ private slots:
         QVERIFY(writeFile(m_path, before));
         QVERIFY(startUp().ok);
         const qint16 lastId = Module1.LastId;
+        if (counter.trimmed().isEmpty()) // start-up rebuilt the counter from the names
+            QCOMPARE(lastId + 1, given.mid(5).toInt());
         Module1.GameName = "   "; // a name of blanks is no name
         const SaveResult saved = saveGame(snapshot);
         QCOMPARE(saved.ok, given.startsWith("Varko"));
@@ -335,7 +337,6 @@ private slots:
         QVERIFY(writeSparse(m_path, archiveOf({"Keep2", "Keep3", "Keep4"}), last, far));
         QVERIFY(startUp().ok);
         const SaveResult saved = saveGame(IdleGame);
-        QVERIFY2(saved.ok, qPrintable(saved.message));
         QCOMPARE(saved.record, last + 1);
         QCOMPARE(Module1.GameName, u"Varko8"_qs); // Varko7 at the far end was seen
         QCOMPARE(QFileInfo(m_path).size(), (last + 1) * GameRecord::Size);
