@@ -10,17 +10,16 @@
 class TestScreenSaver : public QObject {
     Q_OBJECT
 
-    QProcess m_bus;
-    QProcess m_service;
+    QProcess m_bus, m_service; // their destructors end them
     QString m_address;
 
-    // The service's next recorded call; empty when none comes.
-    QString nextCall()
+    // The process's next line; empty when none comes.
+    static QString nextLine(QProcess &process)
     {
-        while (!m_service.canReadLine())
-            if (!m_service.waitForReadyRead(5000))
+        while (!process.canReadLine())
+            if (!process.waitForReadyRead(5000))
                 return {};
-        return QString::fromUtf8(m_service.readLine()).trimmed();
+        return QString::fromUtf8(process.readLine()).trimmed();
     }
     QDBusConnection connection(const QString &name) const
     {
@@ -30,71 +29,47 @@ class TestScreenSaver : public QObject {
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setApplicationName(QStringLiteral("Varko"));
-        m_bus.start(QStringLiteral("dbus-daemon"),
-                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                     QStringLiteral("--print-address=1")});
-        QVERIFY2(m_bus.waitForStarted(), "dbus-daemon does not start");
-        while (!m_bus.canReadLine())
-            QVERIFY(m_bus.waitForReadyRead(5000));
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
-        m_service.setProcessEnvironment(env);
-        m_service.start(QStringLiteral(VARKO_FAKE_SCREENSAVER));
-        QCOMPARE(nextCall(), QStringLiteral("ready"));
+        QCoreApplication::setApplicationName("Varko");
+        m_bus.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        m_address = nextLine(m_bus);
+        QVERIFY2(!m_address.isEmpty(), "dbus-daemon does not start");
+        m_service.start(VARKO_FAKE_SCREENSAVER, {m_address});
+        QCOMPARE(nextLine(m_service), "ready");
     }
 
-    void cleanupTestCase()
+    // One hold while a game runs, asked once and given back on release and
+    // at exit; a game stopped before the service answered gives the hold back
+    // on arrival. Without a service or a bus nothing happens.
+    void holdsWhileWanted()
     {
-        for (QProcess *p : {&m_service, &m_bus}) {
-            p->kill();
-            p->waitForFinished();
-        }
-    }
-
-    void holdsWhileWantedAndGivesTheCookieBack()
-    {
-        auto saver = std::make_unique<ScreenSaverInhibitor>(connection(QStringLiteral("hold")));
+        auto saver = std::make_unique<ScreenSaverInhibitor>(connection("hold"));
         QSignalSpy answered(saver.get(), &ScreenSaverInhibitor::inhibitAnswered);
         saver->inhibit();
-        saver->inhibit(); // one hold, asked once
-        QVERIFY(answered.wait());
-        QVERIFY(saver->isHeld());
-        QCOMPARE(nextCall(), QStringLiteral("Inhibit Varko|A game is running -> 1"));
-        saver->release(); // the cookie is back at the service when release returns
+        saver->inhibit();
+        QVERIFY(answered.wait() && saver->isHeld());
         saver->release();
-        QCOMPARE(nextCall(), QStringLiteral("UnInhibit 1"));
+        saver->release();
         saver->inhibit(); // a resume asks again
         QVERIFY(answered.wait());
-        QCOMPARE(nextCall(), QStringLiteral("Inhibit Varko|A game is running -> 2"));
         saver.reset(); // the program ends with a game running
-        QCOMPARE(nextCall(), QStringLiteral("UnInhibit 2"));
+        ScreenSaverInhibitor quick(connection("quick"));
+        QSignalSpy quickAnswer(&quick, &ScreenSaverInhibitor::inhibitAnswered);
+        quick.inhibit();
+        quick.release();
+        QVERIFY(quickAnswer.wait() && !quick.isHeld());
+        for (const QString cookie : {"1", "2", "3"}) {
+            QCOMPARE(nextLine(m_service), "Inhibit Varko|A game is running -> " + cookie);
+            QCOMPARE(nextLine(m_service), "UnInhibit " + cookie);
+        }
 
-        // A game stopped before the service answered: the hold is given back on arrival.
-        saver = std::make_unique<ScreenSaverInhibitor>(connection(QStringLiteral("quick")));
-        QSignalSpy quick(saver.get(), &ScreenSaverInhibitor::inhibitAnswered);
-        saver->inhibit();
-        saver->release();
-        QVERIFY(quick.wait());
-        QVERIFY(!saver->isHeld());
-        QCOMPARE(nextCall(), QStringLiteral("Inhibit Varko|A game is running -> 3"));
-        QCOMPARE(nextCall(), QStringLiteral("UnInhibit 3"));
-    }
-
-    // Runs last: it ends the service.
-    void withoutAServiceNothingHappens()
-    {
         m_service.kill();
         QVERIFY(m_service.waitForFinished());
-        ScreenSaverInhibitor absent(connection(QStringLiteral("absent")));
-        QSignalSpy answered(&absent, &ScreenSaverInhibitor::inhibitAnswered);
+        ScreenSaverInhibitor absent(connection("absent"));
+        QSignalSpy absentAnswer(&absent, &ScreenSaverInhibitor::inhibitAnswered);
         absent.inhibit();
-        QVERIFY(answered.wait());
-        QVERIFY(!absent.isHeld());
+        QVERIFY(absentAnswer.wait() && !absent.isHeld());
         absent.release();
-
-        ScreenSaverInhibitor noBus(QDBusConnection(QStringLiteral("never connected")));
+        ScreenSaverInhibitor noBus(QDBusConnection("never connected"));
         noBus.inhibit();
         QVERIFY(!noBus.isHeld());
         noBus.release();

@@ -1,44 +1,34 @@
-// A stand-in for the desktop's org.freedesktop.ScreenSaver service on the
-// session bus of DBUS_SESSION_BUS_ADDRESS. Prints "ready" once registered,
-// then one line per call: "Inhibit <application>|<reason> -> <cookie>" and
-// "UnInhibit <cookie>".
+// A stand-in for the desktop's org.freedesktop.ScreenSaver service on the bus
+// at the address it is given. Prints "ready" once registered, then one line
+// per call: "Inhibit <application>|<reason> -> <cookie>", "UnInhibit <cookie>".
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QObject>
 #include <cstdio>
 
 class FakeScreenSaver : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+    uint m_lastCookie = 0;
+
 public slots:
     uint Inhibit(const QString &application, const QString &reason)
     {
-        ++m_lastCookie;
-        say(QStringLiteral("Inhibit %1|%2 -> %3").arg(application, reason).arg(m_lastCookie));
+        std::printf("Inhibit %s|%s -> %u\n", qPrintable(application), qPrintable(reason), ++m_lastCookie);
         return m_lastCookie;
     }
-    void UnInhibit(uint cookie) { say(QStringLiteral("UnInhibit %1").arg(cookie)); }
-
-private:
-    static void say(const QString &line)
-    {
-        std::printf("%s\n", qPrintable(line));
-        std::fflush(stdout);
-    }
-    uint m_lastCookie = 0;
+    void UnInhibit(uint cookie) { std::printf("UnInhibit %u\n", cookie); }
 };
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    std::setvbuf(stdout, nullptr, _IONBF, 0); // each call is seen as it comes
+    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLocal8Bit(argv[argc - 1]), "service");
     FakeScreenSaver saver;
-    if (!bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &saver,
-                            QDBusConnection::ExportAllSlots) ||
-        !bus.registerService(QStringLiteral("org.freedesktop.ScreenSaver")))
+    if (!bus.registerObject("/org/freedesktop/ScreenSaver", &saver, QDBusConnection::ExportAllSlots) ||
+        !bus.registerService("org.freedesktop.ScreenSaver"))
         return 1;
     std::printf("ready\n");
-    std::fflush(stdout);
     return app.exec();
 }
 
