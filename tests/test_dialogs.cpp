@@ -1,9 +1,12 @@
-// The About box (system information through the registry, the icons'
-// animation) and the settings dialog.
+// The dialogs: the About box (system information through the registry, the
+// icons' animation), the settings dialog and the saved-games browser.
 #include "app/Module1.h"
+#include "archive/GameRecord.h"
+#include "archive/frmGame.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmSet.h"
 #include "tests/common/TestSupport.h"
+#include "ui/FlexGrid.h"
 #include "ui/ProgramStarter.h"
 #include "ui/Registry.h"
 
@@ -12,6 +15,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -19,14 +25,11 @@ namespace {
 // itself is missing.
 using Reply = std::optional<Registry::QueryResult>;
 
-Reply reply(quint32 type, const QByteArray &data, quint32 size, long status = Registry::Success)
-{
-    return Registry::QueryResult{status, type, data, size};
-}
 // A text value; Windows counts the terminating NUL in the size.
 Reply text(const QByteArray &value)
 {
-    return reply(Registry::TextValue, value + '\0', quint32(value.size() + 1));
+    return Registry::QueryResult{Registry::Success, Registry::TextValue, value + '\0',
+                                 quint32(value.size() + 1)};
 }
 
 template <class T = QWidget> T *child(const QWidget &w, const char *name)
@@ -47,7 +50,24 @@ QStringList framesAfter(const QWidget &about, std::initializer_list<int> steps)
     return seen;
 }
 
+// Alpha and Beta, then a piece shorter than a record.
+QByteArray alphaBeta()
+{
+    const QByteArray game = QByteArray("Anna").leftJustified(30) + QByteArray("Bruno").leftJustified(30) +
+                            "010509000941002148" + "30 18 21 ";
+    return GameRecord::idRecord(0) + "Alpha          " + game + "Beta           " + game + "torn";
+}
+
+// The names as the archive holds them: padded with blanks to 15 characters.
+const QString Alpha = QString("Alpha").leftJustified(15);
+const QString Beta = QString("Beta").leftJustified(15);
+
+// What the user does in the grid before leaving the browser.
+using Gesture = std::function<void(FlexGrid &)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Gesture)
 
 // Also the registry and the program starter. Handle 1 is the tool's key, 2
 // the folder's; each is asked for its own value. What is started is recorded;
@@ -59,6 +79,8 @@ class TestDialogs : public QObject, Registry::Reader, ProgramStarter::Seam {
     int m_openKeys = 0;
     QStringList m_started;
     QWidget m_main;
+    QTemporaryDir m_dir;
+    const QString m_path = m_dir.filePath("Varko.dat");
 
     Registry::OpenResult open(quint32, const QByteArray &name, quint32, quint32) override
     {
@@ -74,19 +96,12 @@ class TestDialogs : public QObject, Registry::Reader, ProgramStarter::Seam {
         return *m_replies[key];
     }
     long close(Registry::Handle key) override { return key && m_openKeys-- > 0 ? Registry::Success : 6; }
-
     bool start(const QString &path) override
     {
         m_started << path;
         return !path.endsWith("broken");
     }
 
-    static void clickSysInfo()
-    {
-        frmAbout about;
-        about.show();
-        QTest::mouseClick(child<QPushButton>(about, "cmdSysInfo"), Qt::LeftButton);
-    }
     static bool untouched()
     {
         return Module1.TimeLimit == 55 &&
@@ -100,6 +115,16 @@ class TestDialogs : public QObject, Registry::Reader, ProgramStarter::Seam {
         dialog.show();
         QApplication::setActiveWindow(&dialog);
     }
+    static FlexGrid &gridOf(const QWidget &w) { return *w.findChild<FlexGrid *>("dgGame"); }
+    static QPushButton *button(const QWidget &w, const QString &n) { return w.findChild<QPushButton *>(n); }
+    // The file cut at `at` and `bytes` written there; a cut past the end
+    // leaves a hole (no disk used).
+    void write(const QByteArray &bytes, qint64 at = 0)
+    {
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(at) && file.seek(at));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
 
 private slots:
     void init()
@@ -112,34 +137,32 @@ private slots:
         Module1.WhiteName = Module1.BlackName = Module1.GameName = "x0";
         Module1.TimeLimit = 55;
         m_main.show();
+        QFile::remove(m_path) || QDir(m_path).removeRecursively(); // a file, folder or pipe
+        Module1.ArchivePath = QDir::toNativeSeparators(m_path);
+        Module1.SelectedGame = "stale";
+        write(alphaBeta());
     }
 
     // One instance serves every showing: each opening starts with a whole
     // second of both frames hidden, then the frames go on alternating from
     // where the last showing stopped; nothing ticks while closed. Enter on
-    // OK and Escape close it. Its black texts keep a light ground in a dark theme.
+    // OK and Escape close it. Its black texts keep a light ground in a dark
+    // theme.
     void aboutShowings()
     {
         const QPalette theme = QApplication::palette();
         QApplication::setPalette(QPalette(QColor(30, 30, 30), QColor(30, 30, 30))); // white text
         frmAbout about;
         QApplication::setPalette(theme);
-        QStringList seen;
-        TestSupport::scriptDialogs([&seen](QDialog &dialog) {
-            seen = framesAfter(dialog, {0, 999, 1, 1000, 1000, 500});
-            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
-        });
-        QCOMPARE(Modal::exec(about), int(QDialog::Accepted));
-        QCOMPARE(seen, QStringList({"", "", "1", "2", "1", "1"}));
+        about.show();
+        QCOMPARE(framesAfter(about, {0, 999, 1, 1000, 1000, 500}), QStringList({"", "", "1", "2", "1", "1"}));
+        QTest::keyClick(about.focusWidget(), Qt::Key_Return);
+        QCOMPARE(about.result(), int(QDialog::Accepted));
         TestSupport::clock().advanceMs(5000);
-
-        TestSupport::scriptDialogs([&seen](QDialog &dialog) {
-            seen = framesAfter(dialog, {0, 999, 1, 1000});
-            QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
-        });
-        QCOMPARE(Modal::exec(about), int(QDialog::Rejected));
-        QCOMPARE(seen, QStringList({"", "", "2", "1"}));
-        TestSupport::stopScriptingDialogs();
+        about.show();
+        QCOMPARE(framesAfter(about, {0, 999, 1, 1000}), QStringList({"", "", "2", "1"}));
+        QTest::keyClick(about.focusWidget(), Qt::Key_Escape);
+        QVERIFY(!about.isVisible() && about.result() == QDialog::Rejected);
         for (const char *name : {"lblTitle", "lblDisclaimer"}) {
             const QImage shot = child(about, name)->grab().toImage();
             int darkest = 255;
@@ -152,7 +175,7 @@ private slots:
     void systemInformation_data()
     {
         QTest::addColumn<Reply>("first");
-        QTest::addColumn<Reply>("second");    // "<dir>": a folder with the tool, "<bare>": one without
+        QTest::addColumn<Reply>("second");    // "<dir>": a folder with the tool and the desktop's tools
         QTest::addColumn<QString>("started"); // empty: nothing started
 
         const QString tool = QString("<dir>") + QDir::separator() + "MSINFO32.EXE";
@@ -160,14 +183,17 @@ private slots:
         QTest::newRow("first as read, no file there, NUL cut")
             << text("C:\\Tools\\msinfo.exe") << none << "C:\\Tools\\msinfo.exe";
         QTest::newRow("first fails to start") << text("/opt/broken") << none << "/opt/broken";
-        QTest::newRow("second with the file") << none << dir << tool;
-        QTest::newRow("second without the file") << none << text("<bare>") << "";
-        QTest::newRow("neither") << none << none << "";
+        QTest::newRow("second without the file") << none << text("<dir>/elsewhere") << "";
         QTest::newRow("first of another type")
-            << reply(Registry::ExpandTextValue, "%SystemRoot%\\msinfo32.exe", 26) << dir << "";
+            << Reply({Registry::Success, Registry::ExpandTextValue, "%SystemRoot%\\msinfo32.exe", 26}) << dir
+            << "";
         QTest::newRow("first over 1024 bytes")
-            << reply(Registry::TextValue, {}, 1500, Registry::MoreData) << dir << tool;
-        QTest::newRow("size 0") << reply(Registry::TextValue, {}, 0) << dir << "";
+            << Reply({Registry::MoreData, Registry::TextValue, {}, 1500}) << dir << tool;
+        QTest::newRow("size 0") << Reply({Registry::Success, Registry::TextValue, {}, 0}) << dir << "";
+        // Off Windows the reader answers the first key with the first tool on
+        // the search path that may be run (hardinfo is preferred, but not
+        // executable).
+        QTest::newRow("desktop reader") << none << none << "<dir>/kinfocenter";
     }
     void systemInformation()
     {
@@ -176,42 +202,29 @@ private slots:
         QFETCH(QString, started);
         QTemporaryDir folder;
         const QString dir = QDir::toNativeSeparators(folder.path());
-        if (second) {
-            QFile exe(folder.filePath("MSINFO32.EXE"));
-            QVERIFY(second->data.startsWith("<bare>") || exe.open(QIODevice::WriteOnly));
-            second = text(dir.toLocal8Bit());
+        for (const char *name : {"MSINFO32.EXE", "hardinfo", "gnome-system-monitor", "kinfocenter"}) {
+            QFile f(folder.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly) &&
+                    (qstrcmp(name, "hardinfo") == 0 || f.setPermissions(QFile::ReadOwner | QFile::ExeOwner)));
         }
+        if (second)
+            second = text(second->data.chopped(1).replace("<dir>", QFile::encodeName(dir)));
         m_replies[1] = first;
         m_replies[2] = second;
-        clickSysInfo();
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(folder.path()));
+        if (started.endsWith("kinfocenter"))
+            Registry::installReader(nullptr);
+        frmAbout about;
+        about.show();
+        QTest::mouseClick(child<QPushButton>(about, "cmdSysInfo"), Qt::LeftButton);
+        qputenv("PATH", path);
         started.replace("<dir>", dir);
         QCOMPARE(m_started, started.isEmpty() ? QStringList() : QStringList{started});
         QCOMPARE(m_openKeys, 0);
         QCOMPARE(TestSupport::boxes().shown.size(), int(started.isEmpty() || started.endsWith("broken")));
     }
 
-    // Off Windows the reader answers the first key with the first tool on the
-    // search path that may be run (hardinfo is preferred, but not executable).
-    void desktopReaderLooksOnPath()
-    {
-        QTemporaryDir bin;
-        for (const char *name : {"hardinfo", "gnome-system-monitor", "kinfocenter"}) {
-            QFile f(bin.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly) &&
-                    (qstrcmp(name, "hardinfo") == 0 || f.setPermissions(QFile::ReadOwner | QFile::ExeOwner)));
-        }
-        const QByteArray savedPath = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(bin.path()));
-        Registry::installReader(nullptr);
-        clickSysInfo();
-        qputenv("PATH", savedPath);
-        QCOMPARE(m_started, QStringList{bin.filePath("kinfocenter")});
-    }
-
-    // Every showing starts with OK focused and from the defaults, whatever the
-    // last one left. Neither Enter in a box nor Escape anywhere closes or
-    // confirms, and the close box writes nothing; Enter on OK writes what the
-    // boxes hold, the names cut at their lengths.
     void settingsShowings()
     {
         frmSet dlg(&m_main);
@@ -220,7 +233,6 @@ private slots:
             QCOMPARE(dlg.focusWidget(), cmdConferma(dlg));
             QCOMPARE(child<QLineEdit>(dlg, "txtGameName")->text() + cbTime(dlg)->currentText(), "10");
             QTest::keyClicks(child(dlg, "txtWName"), QString(31, u'w')); // after the default name
-            QTest::keyClicks(child(dlg, "txtBName"), QString(31, u'b'));
             QTest::keyClicks(child(dlg, "txtGameName"), game);
             cbTime(dlg)->setCurrentIndex(4);
             if (game.isEmpty()) {
@@ -251,10 +263,10 @@ private slots:
             }
             QTest::keyClick(cmdConferma(dlg), Qt::Key_Return);
             QCOMPARE(dlg.result(), int(QDialog::Accepted));
-            QCOMPARE(Module1.WhiteName + Module1.BlackName,
-                     "White" + QString(25, u'w') + "Black" + QString(25, u'b'));
-            QCOMPARE(Module1.GameName, game.left(15)); // trailing blanks kept
-            QCOMPARE(Module1.TimeLimit, 120);
+            // The names cut at their lengths, trailing blanks kept.
+            QCOMPARE(Module1.WhiteName + Module1.BlackName + Module1.GameName +
+                         QString::number(Module1.TimeLimit),
+                     "White" + QString(25, u'w') + "Black" + game.left(15) + "120");
         }
     }
 
@@ -301,6 +313,109 @@ private slots:
         const QString prompt = TestSupport::boxes().shown.first().prompt;
         QVERIFY2(prompt.contains(outcome.mid(1)) && untouched(), qPrintable(prompt));
         QVERIFY(name.isEmpty() || dlg.focusWidget() == child(dlg, "txtGameName"));
+    }
+
+    // Only Open Game chooses a game; Exit and the close box leave without one,
+    // and Enter and Escape on the grid do not close the window at all.
+    void choosing_data()
+    {
+        QTest::addColumn<Gesture>("gesture");
+        QTest::addColumn<QString>("leave"); // a button, the close box or a key on the grid
+        QTest::addColumn<QString>("chosen");
+        const Gesture beta = [](FlexGrid &g) {
+            QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.showCell(2, 5).center());
+        };
+        const Gesture up = [](FlexGrid &g) { QTest::keyClick(&g, Qt::Key_Up); };
+        QTest::newRow("Up stays on the first game") << up << "cmdOpen" << Alpha;
+        QTest::newRow("column 5 of Beta") << beta << "cmdOpen" << Beta;
+        for (const char *leave : {"cmdExit", "close", "Escape", "Enter"})
+            QTest::newRow(leave) << beta << QString(leave) << QString();
+        // Enter presses the focused button, as Space does.
+        QTest::newRow("Enter on Open Game") << beta << "cmdOpen Enter" << Beta;
+        QTest::newRow("Enter on Exit") << beta << "cmdExit Enter" << QString();
+    }
+    void choosing()
+    {
+        QFETCH(Gesture, gesture);
+        QFETCH(QString, leave);
+        QFETCH(QString, chosen);
+        frmGame browser;
+        browser.show();
+        FlexGrid &grid = gridOf(browser);
+        QCOMPARE(grid.Rows(), 4); // Alpha, Beta, the empty row; the piece is none
+        // Alpha's last cell alone is current and selected at opening.
+        QVERIFY(grid.Row() == 1 && grid.Col() == 6 && grid.RowSel() == 1);
+        gesture(grid);
+        QWidget *target = leave.startsWith("cmd") ? button(browser, leave.section(" ", 0, 0))
+                                                  : static_cast<QWidget *>(&grid);
+        if (leave == "close")
+            browser.close();
+        else if (leave.startsWith("cmd") && !leave.endsWith("Enter"))
+            QTest::mouseClick(target, Qt::LeftButton);
+        else {
+            target->setFocus();
+            QTest::keyClick(target, leave == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
+        }
+        QCOMPARE(Module1.SelectedGame, chosen);
+        QCOMPARE(browser.isVisible(), leave == "Escape" || leave == "Enter");
+        QCOMPARE(browser.result(), chosen.isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    }
+
+    // Another copy of the program cuts the file back to its id record while
+    // the browser is open: the rows stay as counted and the lost games read
+    // empty. Archives without a game keep the empty row and Open Game chooses
+    // nothing; the user is told when the file cannot be read.
+    void archivesLosingTheirGames()
+    {
+        frmGame shrinking;
+        FlexGrid &grid = gridOf(shrinking);
+        QVERIFY(QFile::resize(m_path, GameRecord::Size));
+        shrinking.show();
+        QVERIFY(!grid.viewport()->grab().isNull());
+        grid.setRow(2);
+        QVERIFY(grid.Rows() == 4 && grid.Text().isEmpty());
+        // Then a folder, and a named pipe, which must not make the browser wait.
+        for (const QString reason : {"", "directory", "named pipe"}) {
+            if (reason == "directory")
+                QVERIFY(QFile::remove(m_path) && QDir().mkpath(m_path));
+            else if (!reason.isEmpty())
+                QVERIFY(QDir(m_path).removeRecursively() && ::mkfifo(QFile::encodeName(m_path), 0600) == 0);
+            TestSupport::boxes().reset();
+            frmGame browser;
+            browser.show();
+            QVERIFY(gridOf(browser).Rows() == 2 && !gridOf(browser).viewport()->grab().isNull());
+            QCOMPARE(TestSupport::boxes().shown.size(), int(!reason.isEmpty()));
+            button(browser, "cmdOpen")->click();
+            QCOMPARE(Module1.SelectedGame, QString());
+            for (const MsgBox::Request &box : TestSupport::boxes().shown)
+                QVERIFY2(box.prompt.contains(QDir::toNativeSeparators(m_path)) &&
+                             box.prompt.contains(reason, Qt::CaseInsensitive),
+                         qPrintable(box.prompt));
+        }
+    }
+
+    // 2^32 + 3 records, all but the first and last a hole: the grid has a row
+    // for each, and the keys reach the last game and the empty row below it
+    // through the scaled scroll bar.
+    void archiveBeyond32BitCount()
+    {
+        const qint64 last = (qint64(1) << 32) + 3;
+        GameRecord far;
+        far.RecordName = "Far";
+        write(alphaBeta().first(3 * GameRecord::Size));
+        write(far.encode(), (last - 1) * GameRecord::Size);
+        frmGame browser;
+        browser.show();
+        FlexGrid &grid = gridOf(browser);
+        QCOMPARE(grid.Rows(), last + 1);
+        QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(grid.Row(), last);
+        QTest::keyClick(&grid, Qt::Key_Up);
+        QCOMPARE(grid.Row(), last - 1);
+        QVERIFY2(grid.accessibleDescription().contains("Far"), qPrintable(grid.accessibleDescription()));
+        QVERIFY(!grid.viewport()->grab().isNull());
+        button(browser, "cmdOpen")->click();
+        QCOMPARE(Module1.SelectedGame, QString("Far").leftJustified(15));
     }
 };
 
