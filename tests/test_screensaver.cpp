@@ -87,7 +87,6 @@ private slots:
         absent.inhibit();
         QVERIFY(absentAnswer.wait() && !absent.isHeld());
         absent.release();
-        QCOMPARE(m_service.calls.size(), 6);
     }
 };
 
