@@ -1,0 +1,414 @@
+// The dialogs: the About box (system information through the registry, the
+// icons' animation), the settings dialog and the saved-games browser.
+#include "app/Module1.h"
+#include "archive/GameRecord.h"
+#include "archive/frmGame.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmSet.h"
+#include "tests/common/TestSupport.h"
+#include "ui/FlexGrid.h"
+#include "ui/ProgramStarter.h"
+#include "ui/Registry.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <functional>
+
+#include <sys/stat.h>
+
+namespace {
+
+// What the registry answers for a key's one value; without a reply the key
+// itself is missing.
+using Reply = std::optional<Registry::QueryResult>;
+
+// A text value; Windows counts the terminating NUL in the size.
+Reply text(const QByteArray &value)
+{
+    return Registry::QueryResult{Registry::Success, Registry::TextValue, value + '\0',
+                                 quint32(value.size() + 1)};
+}
+
+template <class T = QWidget> T *child(const QWidget &w, const char *name)
+{
+    return w.findChild<T *>(QLatin1String(name));
+}
+
+// Steps the clock on by each of `steps` ms, noting the icon frames on show
+// after each: "", "1", "2" (or "12", never wanted).
+QStringList framesAfter(const QWidget &about, std::initializer_list<int> steps)
+{
+    QStringList seen;
+    for (int ms : steps) {
+        TestSupport::clock().advanceInSteps(ms);
+        seen << QString(child(about, "If1")->isVisible() ? "1" : "") +
+                    (child(about, "if2")->isVisible() ? "2" : "");
+    }
+    return seen;
+}
+
+// Alpha and Beta, then a piece shorter than a record.
+QByteArray alphaBeta()
+{
+    const QByteArray game = QByteArray("Anna").leftJustified(30) + QByteArray("Bruno").leftJustified(30) +
+                            "010509000941002148" + "30 18 21 ";
+    return GameRecord::idRecord(0) + "Alpha          " + game + "Beta           " + game + "torn";
+}
+
+// The names as the archive holds them: padded with blanks to 15 characters.
+const QString Alpha = QString("Alpha").leftJustified(15);
+const QString Beta = QString("Beta").leftJustified(15);
+
+// What the user does in the grid before leaving the browser.
+using Gesture = std::function<void(FlexGrid &)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Gesture)
+
+// Also the registry and the program starter. Handle 1 is the tool's key, 2
+// the folder's; each is asked for its own value. What is started is recorded;
+// a program named "broken" fails to start.
+class TestDialogs : public QObject, Registry::Reader, ProgramStarter::Seam {
+    Q_OBJECT
+
+    Reply m_replies[3]; // by handle; none for 0, any other key
+    int m_openKeys = 0;
+    QStringList m_started;
+    QWidget m_main;
+    QTemporaryDir m_dir;
+    const QString m_path = m_dir.filePath("Varko.dat");
+
+    Registry::OpenResult open(quint32, const QByteArray &name, quint32, quint32) override
+    {
+        const Registry::Handle key = name.endsWith("MSINFO") ? 1 : name.endsWith("Location") ? 2 : 0;
+        if (!m_replies[key])
+            return {Registry::FileNotFound, 0};
+        ++m_openKeys;
+        return {Registry::Success, key};
+    }
+    Registry::QueryResult query(Registry::Handle key, const QByteArray &value, quint32) override
+    {
+        QTEST_ASSERT(value == (key == 1 ? "PATH" : "MSINFO"));
+        return *m_replies[key];
+    }
+    long close(Registry::Handle key) override { return key && m_openKeys-- > 0 ? Registry::Success : 6; }
+    bool start(const QString &path) override
+    {
+        m_started << path;
+        return !path.endsWith("broken");
+    }
+
+    // Names and limit are written together, or not at all.
+    static bool untouched()
+    {
+        return Module1.TimeLimit == 55 && Module1.WhiteName + Module1.GameName == "x0x0";
+    }
+    static QComboBox *cbTime(const QWidget &d) { return child<QComboBox>(d, "cbTime"); }
+    static QPushButton *cmdConferma(const QWidget &d) { return child<QPushButton>(d, "cmdConferma"); }
+    static FlexGrid &gridOf(const QWidget &w) { return *w.findChild<FlexGrid *>("dgGame"); }
+    static QPushButton *button(const QWidget &w, const QString &n) { return w.findChild<QPushButton *>(n); }
+    // The file cut at `at` and `bytes` written there; a cut past the end
+    // leaves a hole (no disk used).
+    void write(const QByteArray &bytes, qint64 at = 0)
+    {
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(at) && file.seek(at));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+
+private slots:
+    void init()
+    {
+        TestSupport::boxes().reset();
+        m_replies[1] = m_replies[2] = {};
+        m_started.clear();
+        Registry::installReader(this);
+        ProgramStarter::installSeam(this);
+        Module1.WhiteName = Module1.GameName = "x0";
+        Module1.TimeLimit = 55;
+        m_main.show();
+        QFile::remove(m_path) || QDir(m_path).removeRecursively(); // a file, folder or pipe
+        Module1.ArchivePath = QDir::toNativeSeparators(m_path);
+        Module1.SelectedGame = "stale";
+        write(alphaBeta());
+    }
+
+    // One instance serves every showing: each opening starts with a whole
+    // second of both frames hidden, then the frames go on alternating from
+    // where the last showing stopped; nothing ticks while closed. Enter on
+    // OK and Escape close it. Its black texts keep a light ground in a dark
+    // theme.
+    void aboutShowings()
+    {
+        const QPalette theme = QApplication::palette();
+        QApplication::setPalette(QPalette(QColor(30, 30, 30), QColor(30, 30, 30))); // white text
+        frmAbout about;
+        QApplication::setPalette(theme);
+        about.show();
+        QCOMPARE(framesAfter(about, {0, 999, 1, 1000, 1000, 500}), QStringList({"", "", "1", "2", "1", "1"}));
+        QTest::keyClick(about.focusWidget(), Qt::Key_Return);
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+        TestSupport::clock().advanceMs(5000);
+        about.show();
+        QCOMPARE(framesAfter(about, {0, 999, 1, 1000}), QStringList({"", "", "2", "1"}));
+        QTest::keyClick(about.focusWidget(), Qt::Key_Escape);
+        QVERIFY(!about.isVisible() && about.result() == QDialog::Rejected);
+        for (const char *name : {"lblTitle", "lblDisclaimer"}) {
+            const QImage shot = child(about, name)->grab().toImage();
+            int darkest = 255;
+            for (int x = 0; x < shot.width(); ++x)
+                darkest = std::min(darkest, shot.pixelColor(x, shot.height() / 2).lightness());
+            QVERIFY2(shot.pixelColor(0, 0).lightness() > 200 && darkest < 60, name);
+        }
+    }
+
+    void systemInformation_data()
+    {
+        QTest::addColumn<Reply>("first");
+        QTest::addColumn<Reply>("second");    // "<dir>": a folder with the tool and the desktop's tools
+        QTest::addColumn<QString>("started"); // empty: nothing started
+
+        const Reply dir = text("<dir>"), none;
+        QTest::newRow("first as read, no file there, NUL cut")
+            << text("C:\\Tools\\msinfo.exe") << none << "C:\\Tools\\msinfo.exe";
+        QTest::newRow("first fails to start") << text("/opt/broken") << none << "/opt/broken";
+        QTest::newRow("second without the file") << none << text("<dir>/elsewhere") << "";
+        QTest::newRow("first of another type")
+            << Reply({Registry::Success, Registry::ExpandTextValue, "%SystemRoot%\\msinfo32.exe", 26}) << dir
+            << "";
+        QTest::newRow("first over 1024 bytes")
+            << Reply({Registry::MoreData, Registry::TextValue, {}, 1500}) << dir << "<dir>/MSINFO32.EXE";
+        QTest::newRow("size 0") << Reply({Registry::Success, Registry::TextValue, {}, 0}) << dir << "";
+        // Off Windows the reader answers the first key with the first tool on
+        // the search path that may be run (hardinfo is preferred, but not
+        // executable).
+        QTest::newRow("desktop reader") << none << none << "<dir>/kinfocenter";
+    }
+    void systemInformation()
+    {
+        QFETCH(Reply, first);
+        QFETCH(Reply, second);
+        QFETCH(QString, started);
+        QTemporaryDir folder;
+        const QString dir = QDir::toNativeSeparators(folder.path());
+        for (const char *name : {"MSINFO32.EXE", "hardinfo", "gnome-system-monitor", "kinfocenter"}) {
+            QFile f(folder.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly) &&
+                    (qstrcmp(name, "hardinfo") == 0 || f.setPermissions(QFile::ReadOwner | QFile::ExeOwner)));
+        }
+        if (second)
+            second = text(second->data.chopped(1).replace("<dir>", QFile::encodeName(dir)));
+        m_replies[1] = first;
+        m_replies[2] = second;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(folder.path()));
+        if (started.endsWith("kinfocenter"))
+            Registry::installReader(nullptr);
+        frmAbout about;
+        about.show();
+        QTest::mouseClick(child<QPushButton>(about, "cmdSysInfo"), Qt::LeftButton);
+        qputenv("PATH", path);
+        started.replace("<dir>", dir);
+        QCOMPARE(m_started, started.isEmpty() ? QStringList() : QStringList{started});
+        QCOMPARE(m_openKeys, 0);
+        QCOMPARE(TestSupport::boxes().shown.size(), int(started.isEmpty() || started.endsWith("broken")));
+    }
+
+    void settingsShowings()
+    {
+        frmSet dlg(&m_main);
+        for (const QString game : {"", "Sevilla 1987   x", "Chennai"}) {
+            dlg.show();
+            QApplication::setActiveWindow(&dlg); // focus and completion behave as a user sees them
+            QCOMPARE(dlg.focusWidget(), cmdConferma(dlg));
+            QCOMPARE(child<QLineEdit>(dlg, "txtGameName")->text() + cbTime(dlg)->currentText(), "10");
+            QTest::keyClicks(child(dlg, "txtWName"), QString(31, u'w')); // after the default name
+            QTest::keyClicks(child(dlg, "txtGameName"), game);
+            cbTime(dlg)->setCurrentIndex(4);
+            if (game.isEmpty()) {
+                // The limit box takes digits and Delete (as X11 delivers it: with
+                // the DEL character as its text) but no other character, and
+                // completes nothing.
+                QComboBox *box = cbTime(dlg);
+                box->setFocus(); // completion works only with the focus
+                for (Qt::Key key :
+                     {Qt::Key_A, Qt::Key_Space, Qt::Key_Minus, Qt::Key_Period, Qt::Key_Backspace})
+                    QTest::keyClick(box, key);
+                QTest::keyClick(box, Qt::Key_Home);
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Delete, QString("\x7f"), Qt::NoModifier);
+                QTest::keyClick(box, Qt::Key_5);
+                QCOMPARE(box->currentText(), "520");
+                box->setEditText(QString());
+                QTest::keyClick(box, Qt::Key_6);
+                QCOMPARE(box->currentText(), "6");
+                for (const char *name : {"txtWName", "txtBName", "cbTime", "txtGameName"})
+                    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+                        child(dlg, name)->setFocus();
+                        QTest::keyClick(child(dlg, name), key);
+                        QVERIFY2(dlg.isVisible(), name);
+                    }
+                QVERIFY(dlg.close() && untouched());
+                continue;
+            }
+            QTest::keyClick(cmdConferma(dlg), Qt::Key_Return);
+            // The names cut at their lengths, trailing blanks kept.
+            QCOMPARE(Module1.WhiteName + Module1.BlackName + Module1.GameName +
+                         QString::number(Module1.TimeLimit),
+                     "White" + QString(25, u'w') + "Black" + game.left(15) + "120");
+        }
+    }
+
+    // OK takes a limit of whole minutes from 1 to 999 (empty is 30) and a game
+    // name the archive can hold as typed (it would be stored with "?" and meet
+    // other names there), composed. Anything else is refused, naming each
+    // character once: the dialog stays open and writes nothing.
+    void settingsConfirming_data()
+    {
+        QTest::addColumn<QString>("limit"); // as pasted: past the key filter
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("outcome"); // "<minutes> <name>" written, or "!" and part of the refusal
+        QTest::newRow("empty is 30") << QString() << QString() << "30 ";
+        QTest::newRow("0007") << "0007" << QString() << "7 ";
+        QTest::newRow("999") << "999" << QString() << "999 ";
+        for (const char *refused : {"0", "1000", "123456789012345678901234567890", "abc"})
+            QTest::addRow("limit %s", refused) << QString(refused) << QString() << "!999";
+        QTest::newRow("Cyrillic") << "10" << u"\u0422\u0443\u0440 1 \u0422"_qs
+                                  << u"!\"\u0422\" (U+0422), \"\u0443\" (U+0443), \"\u0440\" (U+0440). "_qs;
+        QTest::newRow("outside the BMP")
+            << "10" << u"Blitz \U0001F600"_qs << u"!\"\U0001F600\" (U+1F600). "_qs;
+        QTest::newRow("mark with no composed byte") << "10" << u"q\u0308"_qs << "!(U+0308). ";
+        QTest::newRow("decomposed with a byte") << "10" << u"Zoe\u0308"_qs << u"10 Zo\u00EB"_qs;
+        const QString codePage = u"Caf\u00E9 \u20AC \u0153?"_qs;
+        QTest::newRow("code page letters") << "10" << codePage << "10 " + codePage;
+    }
+    void settingsConfirming()
+    {
+        QFETCH(QString, limit);
+        QFETCH(QString, name);
+        QFETCH(QString, outcome);
+        frmSet dlg(&m_main);
+        dlg.show();
+        cbTime(dlg)->setEditText(limit);
+        child<QLineEdit>(dlg, "txtGameName")->setText(name);
+        cmdConferma(dlg)->click();
+        const bool refused = outcome.startsWith('!');
+        QCOMPARE(dlg.isVisible(), refused);
+        QCOMPARE(TestSupport::boxes().shown.size(), int(refused));
+        const QString prompt = refused ? TestSupport::boxes().shown.first().prompt : QString();
+        if (refused) // the name refused gets the focus
+            QVERIFY2(prompt.contains(outcome.mid(1)) && untouched() &&
+                         (name.isEmpty() || dlg.focusWidget() == child(dlg, "txtGameName")),
+                     qPrintable(prompt));
+        else
+            QCOMPARE(QString::number(Module1.TimeLimit) + ' ' + Module1.GameName, outcome);
+    }
+
+    // Only Open Game chooses a game; Exit and the close box leave without one,
+    // and Enter and Escape on the grid do not close the window at all.
+    void choosing_data()
+    {
+        QTest::addColumn<Gesture>("gesture");
+        QTest::addColumn<QString>("leave"); // a button, the close box or a key on the grid
+        QTest::addColumn<QString>("chosen");
+        const Gesture beta = [](FlexGrid &g) {
+            QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.showCell(2, 5).center());
+        };
+        const Gesture up = [](FlexGrid &g) { QTest::keyClick(&g, Qt::Key_Up); };
+        QTest::newRow("Up stays on the first game") << up << "cmdOpen" << Alpha;
+        QTest::newRow("column 5 of Beta") << beta << "cmdOpen" << Beta;
+        for (const char *leave : {"cmdExit", "close", "Escape", "Enter"})
+            QTest::newRow(leave) << beta << QString(leave) << QString();
+        // Enter presses the focused button, as Space does.
+        QTest::newRow("Enter on Open Game") << beta << "cmdOpen Enter" << Beta;
+        QTest::newRow("Enter on Exit") << beta << "cmdExit Enter" << QString();
+    }
+    void choosing()
+    {
+        QFETCH(Gesture, gesture);
+        QFETCH(QString, leave);
+        QFETCH(QString, chosen);
+        frmGame browser;
+        browser.show();
+        FlexGrid &grid = gridOf(browser);
+        // Alpha, Beta and the empty row (the piece is none); Alpha's last cell
+        // alone is current and selected at opening.
+        QVERIFY(grid.Rows() == 4 && grid.Row() == 1 && grid.Col() == 6 && grid.RowSel() == 1);
+        gesture(grid);
+        QWidget *target = leave.startsWith("cmd") ? button(browser, leave.section(" ", 0, 0))
+                                                  : static_cast<QWidget *>(&grid);
+        target->setFocus();
+        if (leave == "close")
+            browser.close();
+        else if (leave.endsWith("Enter") || leave == "Escape") // on the focused button or the grid
+            QTest::keyClick(target, leave == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
+        else
+            QTest::mouseClick(target, Qt::LeftButton);
+        QCOMPARE(Module1.SelectedGame, chosen);
+        QCOMPARE(browser.isVisible(), leave == "Escape" || leave == "Enter");
+        QCOMPARE(browser.result(), chosen.isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    }
+
+    // Another copy of the program cuts the file back to its id record while
+    // the browser is open: the rows stay as counted and the lost games read
+    // empty. Archives without a game keep the empty row and Open Game chooses
+    // nothing; the user is told when the file cannot be read.
+    void archivesLosingTheirGames()
+    {
+        frmGame shrinking;
+        FlexGrid &grid = gridOf(shrinking);
+        QVERIFY(QFile::resize(m_path, GameRecord::Size));
+        shrinking.show();
+        QVERIFY(!grid.viewport()->grab().isNull());
+        grid.setRow(2);
+        QVERIFY(grid.Rows() == 4 && grid.Text().isEmpty());
+        // Then a folder, and a named pipe, which must not make the browser wait.
+        for (const QString reason : {"", "directory", "named pipe"}) {
+            if (reason == "directory")
+                QVERIFY(QFile::remove(m_path) && QDir().mkpath(m_path));
+            else if (!reason.isEmpty())
+                QVERIFY(QDir(m_path).removeRecursively() && ::mkfifo(QFile::encodeName(m_path), 0600) == 0);
+            TestSupport::boxes().reset();
+            frmGame browser;
+            browser.show();
+            QVERIFY(gridOf(browser).Rows() == 2 && !gridOf(browser).viewport()->grab().isNull());
+            QCOMPARE(TestSupport::boxes().shown.size(), int(!reason.isEmpty()));
+            button(browser, "cmdOpen")->click();
+            QCOMPARE(Module1.SelectedGame, QString());
+            for (const MsgBox::Request &box : TestSupport::boxes().shown)
+                QVERIFY2(box.prompt.contains(QDir::toNativeSeparators(m_path)) &&
+                             box.prompt.contains(reason, Qt::CaseInsensitive),
+                         qPrintable(box.prompt));
+        }
+    }
+
+    // 2^32 + 3 records, all but the first and last a hole: the grid has a row
+    // for each, and the keys reach the last game and the empty row below it
+    // through the scaled scroll bar.
+    void archiveBeyond32BitCount()
+    {
+        const qint64 last = (qint64(1) << 32) + 3;
+        write(alphaBeta().first(3 * GameRecord::Size));
+        GameRecord far;
+        far.RecordName = "Far";
+        write(far.encode(), (last - 1) * GameRecord::Size);
+        frmGame browser;
+        browser.show();
+        FlexGrid &grid = gridOf(browser);
+        QCOMPARE(grid.Rows(), last + 1);
+        QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(grid.Row(), last);
+        QTest::keyClick(&grid, Qt::Key_Up);
+        QCOMPARE(grid.Row(), last - 1);
+        QVERIFY2(grid.accessibleDescription().contains("Far"), qPrintable(grid.accessibleDescription()));
+        QVERIFY(!grid.viewport()->grab().isNull());
+        button(browser, "cmdOpen")->click();
+        QCOMPARE(Module1.SelectedGame, QString("Far").leftJustified(15));
+    }
+};
+
+VARKO_TEST_MAIN(TestDialogs)
+#include "test_dialogs.moc"
