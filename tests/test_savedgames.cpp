@@ -25,8 +25,8 @@ class TestSavedGames : public QObject {
         QVERIFY(f.open(QIODevice::Append));
         f.write(r.encode());
     }
-    // Answers the browser by opening grid row `row`, or by Exit when row < 0.
-    static void answerBrowser(int row)
+    // Opens the browser and chooses grid row `row`, or Exit when row < 0.
+    static void openGame(MainWindowFixture &f, int row)
     {
         TestSupport::scriptDialogs([row](QDialog &dialog) {
             if (row >= 0)
@@ -34,6 +34,7 @@ class TestSavedGames : public QObject {
             dialog.findChild<QPushButton *>(row < 0 ? QStringLiteral("cmdExit") : QStringLiteral("cmdOpen"))
                 ->click();
         });
+        f.clickToolbar(QStringLiteral("Open"));
     }
     static GameRecord alpha()
     {
@@ -86,33 +87,47 @@ private slots:
         QCOMPARE(f.status() + Module1.GameName, QStringLiteral("earlier"));
     }
 
-    void openingContinuesTheGameWithWhiteToMove()
+    // Opening continues the saved game with White to move, ending a pause;
+    // Save then replaces its record, whatever game the settings dialog named
+    // last, and once stopped the record is safe from a save of the zeroed clocks.
+    void openedGameContinuesAndSavesInPlace()
     {
         MainWindowFixture f;
         appendGame(alpha());
+        f.start(
+            {QStringLiteral("Carl"), QStringLiteral("Dora"), QStringLiteral("30"), QStringLiteral("Beta")});
+        f.clickToolbar(QStringLiteral("Save"));
+        const QByteArray beta = record(3).encode();
+        TestSupport::boxes().answers = {MsgBox::Answer::Yes, MsgBox::Answer::Yes};
+        f.key('s');
         f.key(' ');
         f.key(' '); // Black to move before the game is opened
         f.key('p'); // and a pause, which the opening ends
-        f.w().STB1->setPanelText(3, QString());
-        answerBrowser(1);
-        f.clickToolbar(QStringLiteral("Open"));
+        openGame(f, 1);
         frmMain &w = f.w();
         QCOMPARE(f.status(), QStringLiteral("Game Alpha Opened"));
         QCOMPARE(f.clocks(), QStringLiteral("00:12:07 00:09:41 00:21:48"));
         QCOMPARE(w.Frame2->title() + w.lblLimitWhite->text(), QStringLiteral("Boris18 "));
         QCOMPARE(w.LimitBlack, 21);
-        QCOMPARE(TestSupport::desktop().calls, QStringList{QStringLiteral("inhibit")});
+        QCOMPARE(TestSupport::desktop().calls.join(u' '), QStringLiteral("inhibit release inhibit"));
         QVERIFY(f.whiteToMove()); // only White's clock runs
         QCOMPARE(f.locked(), QStringLiteral("1 3 7"));
-        f.play(1000);
-        QCOMPARE(f.clocks(), QStringLiteral("00:12:08 00:09:41 00:21:49"));
+        f.play(3000);
+        QCOMPARE(f.clocks(), QStringLiteral("00:12:10 00:09:41 00:21:51"));
         // The restored clocks are the marks of the next reports.
         f.key(' ');
         QCOMPARE(f.status(), QStringLiteral("White player spend  0 Minutes for this move."));
+        f.clickToolbar(QStringLiteral("Save"));
+        QCOMPARE(f.status(), QStringLiteral("Save Game as Alpha"));
+        QCOMPARE(record(2).WhiteSeconds, QStringLiteral("10"));
+        QCOMPARE(archiveBytes().mid(2 * GameRecord::Size), beta);
+        const QByteArray alphaSaved = record(2).encode();
+        f.key('s');
+        f.clickToolbar(QStringLiteral("Save"));
+        QCOMPARE(record(2).encode(), alphaSaved);
+        QCOMPARE(f.status(), QStringLiteral("Save Game as Varko1"));
     }
 
-    // Leaving the browser, or a game that cannot be opened, changes nothing
-    // and locks nothing; only the bad game is reported.
     void notOpeningChangesNothing_data()
     {
         QTest::addColumn<int>("row"); // the browser's choice; -1 Exit, 0 no browser
@@ -137,39 +152,11 @@ private slots:
             Module1.SelectedGame = QStringLiteral("Ghost");
             QVERIFY(!f.w().Carica_Game());
         } else {
-            answerBrowser(row);
-            f.clickToolbar(QStringLiteral("Open"));
+            openGame(f, row);
         }
         QTEST(int(TestSupport::boxes().shown.size()), "boxes");
         QVERIFY(TestSupport::desktop().calls.isEmpty() && f.idle());
         QCOMPARE(f.status() + f.clocks(), QStringLiteral("as it was00:00:00 00:00:00 00:00:00"));
-    }
-
-    // Save after Open replaces the opened game's record, whatever game the
-    // settings dialog named last.
-    void savingAReopenedGameReplacesItsRecord()
-    {
-        MainWindowFixture f;
-        appendGame(alpha());
-        f.start(
-            {QStringLiteral("Carl"), QStringLiteral("Dora"), QStringLiteral("30"), QStringLiteral("Beta")});
-        f.clickToolbar(QStringLiteral("Save"));
-        const QByteArray beta = record(3).encode();
-        TestSupport::boxes().answers = {MsgBox::Answer::Yes, MsgBox::Answer::Yes};
-        f.key('s');
-        answerBrowser(1);
-        f.clickToolbar(QStringLiteral("Open"));
-        f.play(3000);
-        f.clickToolbar(QStringLiteral("Save"));
-        QCOMPARE(f.status(), QStringLiteral("Save Game as Alpha"));
-        QCOMPARE(record(2).WhiteSeconds, QStringLiteral("10"));
-        QCOMPARE(archiveBytes().mid(2 * GameRecord::Size), beta);
-        // Once stopped, the game's record is safe from a save of the zeroed clocks.
-        const QByteArray alphaSaved = record(2).encode();
-        f.key('s');
-        f.clickToolbar(QStringLiteral("Save"));
-        QCOMPARE(record(2).encode(), alphaSaved);
-        QCOMPARE(f.status(), QStringLiteral("Save Game as Varko1"));
     }
 
     // A restored player with no minutes left is over time at his clock's next
@@ -187,8 +174,7 @@ private slots:
         GameRecord g = alpha();
         g.WhiteLeft = left;
         appendGame(g);
-        answerBrowser(1);
-        f.clickToolbar(QStringLiteral("Open"));
+        openGame(f, 1);
         QVERIFY(!f.w().lblLimitWhite->text().contains(u'-'));
         f.play(52000); // White's clock from 00:12:07 to 00:12:59
         QVERIFY(TestSupport::boxes().shown.isEmpty());

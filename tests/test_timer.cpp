@@ -9,27 +9,6 @@ class TestTimer : public QObject {
     TestSupport::FakeClock &clock = TestSupport::clock();
 
 private slots:
-    void ticksOncePerInterval_data()
-    {
-        QTest::addColumn<int>("interval");
-        QTest::addColumn<int>("elapsed");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("stopped") << 0 << 5000 << 0;
-        QTest::newRow("just short of a second") << 1000 << 999 << 0;
-        QTest::newRow("ten and a half seconds") << 1000 << 10500 << 10;
-        QTest::newRow("lamp timer, 4 s") << 500 << 4000 << 8;
-    }
-    void ticksOncePerInterval()
-    {
-        QFETCH(int, interval);
-        QFETCH(int, elapsed);
-        VTimer t;
-        QSignalSpy ticks(&t, &VTimer::Timer);
-        t.setInterval(interval);
-        clock.advanceInSteps(elapsed, 50);
-        QTEST(int(ticks.count()), "expected");
-    }
-
     // Ten turns of 0.4 s each are four seconds of this player's clock; the
     // same interval set again keeps the phase.
     void partSecondsAddUp()
