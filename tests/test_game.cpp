@@ -232,7 +232,7 @@ private slots:
     // answering Yes, X exits (the window goes away), w and b click White's
     // and Black's push-button; other letters are keys, each held so that it
     // repeats. Shows the clocks, the desktop's calls, the message boxes, the
-    // lit lamp and whether a pause goes on.
+    // lit lamp, the locked toolbar entries and whether a pause goes on.
     void scripts_data()
     {
         QTest::addColumn<QString>("script");
@@ -240,21 +240,25 @@ private slots:
         const auto row = [](const char *name, const char *script, const char *outcome) {
             QTest::newRow(name) << QString::fromLatin1(script) << QString::fromLatin1(outcome);
         };
-        row("start, hand-overs", "S  ", "00:00:02 00:00:01 00:00:03 | inhibit | 0 box(es) | lamp 2");
+        row("start, hand-overs", "S  ",
+            "00:00:02 00:00:01 00:00:03 | inhibit | 0 box(es) | lamp 2 | locked: 1 3 7");
         row("paused, nothing acts", "Sp sbwp",
-            "00:00:02 00:00:00 00:00:02 | inhibit release inhibit | 0 box(es) | lamp 4");
+            "00:00:02 00:00:00 00:00:02 | inhibit release inhibit | 0 box(es) | lamp 4 | locked: 1 3 7");
         row("Black paused and resumed", "S pp",
-            "00:00:01 00:00:02 00:00:03 | inhibit release inhibit | 0 box(es) | lamp 2");
+            "00:00:01 00:00:02 00:00:03 | inhibit release inhibit | 0 box(es) | lamp 2 | locked: 1 3 7");
         row("stop by a held s, answered No", "Ss",
-            "00:00:02 00:00:00 00:00:02 | inhibit | 1 box(es) | lamp 4");
-        row("stop answered Yes", "S y", "00:00:00 00:00:00 00:00:00 | inhibit release | 1 box(es) | dark");
+            "00:00:02 00:00:00 00:00:02 | inhibit | 1 box(es) | lamp 4 | locked: 1 3 7");
+        row("stop answered Yes", "S y",
+            "00:00:00 00:00:00 00:00:00 | inhibit release | 1 box(es) | dark | locked: ");
         row("stop answered Yes, next game", "S yS",
-            "00:00:01 00:00:00 00:00:01 | inhibit release inhibit | 1 box(es) | lamp 2");
-        row("stop ends a pause", "Spy", "00:00:00 00:00:00 00:00:00 | inhibit release | 1 box(es) | dark");
-        row("pause without a game", "pp", "00:00:00 00:00:00 00:00:00 |  | 0 box(es) | dark");
-        row("start ends a pause", "pS ", "00:00:01 00:00:01 00:00:02 | inhibit | 0 box(es) | lamp 4");
+            "00:00:01 00:00:00 00:00:01 | inhibit release inhibit | 1 box(es) | lamp 2 | locked: 1 3 7");
+        row("stop ends a pause", "Spy",
+            "00:00:00 00:00:00 00:00:00 | inhibit release | 1 box(es) | dark | locked: ");
+        row("pause without a game", "pp", "00:00:00 00:00:00 00:00:00 |  | 0 box(es) | dark | locked: ");
+        row("start ends a pause", "pS ",
+            "00:00:01 00:00:01 00:00:02 | inhibit | 0 box(es) | lamp 4 | locked: 1 3 7");
         row("start stops Black's timer left by a resume", "ppS ",
-            "00:00:01 00:00:01 00:00:02 | inhibit | 0 box(es) | lamp 4");
+            "00:00:01 00:00:01 00:00:02 | inhibit | 0 box(es) | lamp 4 | locked: 1 3 7");
         row("exit", "S X", "closed | inhibit release | 0 box(es)");
         row("exit while paused", "SpX", "closed | inhibit release | 0 box(es)");
     }
@@ -289,7 +293,8 @@ private slots:
             int lit = 0;
             while (lit < lamps.size() && lamps[lit]->isHidden())
                 ++lit;
-            seen << (lit < lamps.size() ? QStringLiteral("lamp %1").arg(lit + 1) : QStringLiteral("dark"));
+            seen << (lit < lamps.size() ? QStringLiteral("lamp %1").arg(lit + 1) : QStringLiteral("dark"))
+                 << QStringLiteral("locked: ") + f.locked();
             if (f.w().bPaused)
                 seen << QStringLiteral("paused");
         }
