@@ -25,20 +25,16 @@ class TestSavedGames : public QObject {
         QVERIFY(f.open(QIODevice::Append));
         f.write(r.encode());
     }
-    // Answers the browser by choosing grid row `row`, or Exit when row < 0;
-    // `meanwhile` runs while the browser is open.
-    static void answerBrowser(int row, std::function<void()> meanwhile = {})
+    // Opens the browser and chooses grid row `row`, or Exit when row < 0.
+    static void openGame(MainWindowFixture &f, int row)
     {
-        TestSupport::scriptDialogs([row, meanwhile](QDialog &dialog) {
-            if (meanwhile)
-                meanwhile();
-            if (row < 0) {
-                dialog.findChild<QPushButton *>(QStringLiteral("cmdExit"))->click();
-                return;
-            }
-            dialog.findChild<FlexGrid *>(QStringLiteral("dgGame"))->setRow(row);
-            dialog.findChild<QPushButton *>(QStringLiteral("cmdOpen"))->click();
+        TestSupport::scriptDialogs([row](QDialog &dialog) {
+            if (row >= 0)
+                dialog.findChild<FlexGrid *>(QStringLiteral("dgGame"))->setRow(row);
+            dialog.findChild<QPushButton *>(row < 0 ? QStringLiteral("cmdExit") : QStringLiteral("cmdOpen"))
+                ->click();
         });
+        f.clickToolbar(QStringLiteral("Open"));
     }
     static GameRecord alpha()
     {
@@ -54,7 +50,6 @@ private slots:
         f.play(61000);
         f.clickToolbar(QStringLiteral("Save"));
         QCOMPARE(f.status(), QStringLiteral("Save Game as Varko1"));
-        QCOMPARE(Module1.GameName, QStringLiteral("Varko1"));
         QCOMPARE(record(1).Limit, QStringLiteral("1  "));
         QCOMPARE(archiveBytes().mid(GameRecord::Size),
                  QByteArray("Varko1         ") + QByteArray("Anna").leftJustified(30) +
@@ -92,85 +87,10 @@ private slots:
         QCOMPARE(f.status() + Module1.GameName, QStringLiteral("earlier"));
     }
 
-    void openingContinuesTheGameWithWhiteToMove()
-    {
-        MainWindowFixture f;
-        appendGame(alpha());
-        f.key(' ');
-        f.key(' '); // Black to move before the game is opened
-        f.key('p'); // and a pause, which the opening ends
-        f.w().STB1->setPanelText(3, QString());
-        answerBrowser(1);
-        f.clickToolbar(QStringLiteral("Open"));
-        frmMain &w = f.w();
-        QCOMPARE(f.status(), QStringLiteral("Game Alpha Opened"));
-        QCOMPARE(f.whiteClock() + f.blackClock() + f.totalClock(),
-                 QStringLiteral("00:12:0700:09:4100:21:48"));
-        QCOMPARE(w.Frame2->title() + w.lblLimitWhite->text(), QStringLiteral("Boris18 "));
-        QCOMPARE(w.LimitBlack, 21);
-        QCOMPARE(TestSupport::desktop().calls, QStringList{QStringLiteral("inhibit")});
-        QVERIFY(f.whiteToMove()); // only White's clock runs
-        for (int entry : {1, 3, 7})
-            QVERIFY(!w.Toolbar1->Enabled(entry));
-        f.play(1000);
-        QCOMPARE(f.whiteClock() + f.blackClock(), QStringLiteral("00:12:0800:09:41"));
-        // The restored clocks are the marks of the next reports.
-        f.key(' ');
-        QCOMPARE(f.status(), QStringLiteral("White player spend  0 Minutes for this move."));
-    }
-
-    void leavingTheBrowserLocksNothing_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::newRow("Exit") << -1;
-        QTest::newRow("the empty last row") << 2;
-    }
-    void leavingTheBrowserLocksNothing()
-    {
-        QFETCH(int, row);
-        MainWindowFixture f;
-        appendGame(alpha());
-        f.w().STB1->setPanelText(3, QStringLiteral("as it was"));
-        answerBrowser(row);
-        f.clickToolbar(QStringLiteral("Open"));
-        QCOMPARE(f.status(), QStringLiteral("as it was"));
-        QCOMPARE(f.intervals(), QList<int>({0, 0, 0, 0}));
-        QVERIFY(f.w().Toolbar1->Enabled(1));
-        QVERIFY(TestSupport::boxes().shown.isEmpty());
-    }
-
-    void damagedOrVanishedGameIsRefused_data()
-    {
-        QTest::addColumn<bool>("vanish");
-        QTest::newRow("record gone meanwhile") << true;
-        QTest::newRow("clock field holds no number") << false;
-    }
-    void damagedOrVanishedGameIsRefused()
-    {
-        QFETCH(bool, vanish);
-        MainWindowFixture f;
-        GameRecord g = alpha();
-        if (!vanish)
-            g.WhiteMinutes = QStringLiteral("x7");
-        appendGame(g);
-        if (vanish) {
-            // The browser offered a name that another copy's archive no longer holds.
-            Module1.SelectedGame = QStringLiteral("Ghost");
-            QVERIFY(!f.w().Carica_Game());
-        } else {
-            answerBrowser(1);
-            f.clickToolbar(QStringLiteral("Open"));
-        }
-        QCOMPARE(TestSupport::boxes().shown.size(), 1);
-        QVERIFY(TestSupport::desktop().calls.isEmpty());
-        QCOMPARE(f.whiteClock(), QStringLiteral("00:00:00"));
-        QCOMPARE(f.intervals(), QList<int>({0, 0, 0, 0}));
-        QVERIFY(f.w().Toolbar1->Enabled(1));
-    }
-
-    // Save after Open replaces the opened game's record, whatever game the
-    // settings dialog named last.
-    void savingAReopenedGameReplacesItsRecord()
+    // Opening continues the saved game with White to move, ending a pause;
+    // Save then replaces its record, whatever game the settings dialog named
+    // last, and once stopped the record is safe from a save of the zeroed clocks.
+    void openedGameContinuesAndSavesInPlace()
     {
         MainWindowFixture f;
         appendGame(alpha());
@@ -180,20 +100,63 @@ private slots:
         const QByteArray beta = record(3).encode();
         TestSupport::boxes().answers = {MsgBox::Answer::Yes, MsgBox::Answer::Yes};
         f.key('s');
-        answerBrowser(1);
-        f.clickToolbar(QStringLiteral("Open"));
+        f.key(' ');
+        f.key(' '); // Black to move before the game is opened
+        f.key('p'); // and a pause, which the opening ends
+        openGame(f, 1);
+        frmMain &w = f.w();
+        QCOMPARE(f.status(), QStringLiteral("Game Alpha Opened"));
+        QCOMPARE(f.clocks(), QStringLiteral("00:12:07 00:09:41 00:21:48"));
+        QCOMPARE(w.Frame2->title() + w.lblLimitWhite->text(), QStringLiteral("Boris18 "));
+        QCOMPARE(w.LimitBlack, 21);
+        QCOMPARE(TestSupport::desktop().calls.join(u' '), QStringLiteral("inhibit release inhibit"));
+        QVERIFY(f.whiteToMove()); // only White's clock runs
+        QCOMPARE(f.locked(), QStringLiteral("1 3 7"));
         f.play(3000);
+        QCOMPARE(f.clocks(), QStringLiteral("00:12:10 00:09:41 00:21:51"));
+        // The restored clocks are the marks of the next reports.
+        f.key(' ');
+        QCOMPARE(f.status(), QStringLiteral("White player spend  0 Minutes for this move."));
         f.clickToolbar(QStringLiteral("Save"));
         QCOMPARE(f.status(), QStringLiteral("Save Game as Alpha"));
-        QCOMPARE(archiveBytes().size(), 3 * GameRecord::Size);
         QCOMPARE(record(2).WhiteSeconds, QStringLiteral("10"));
-        QCOMPARE(record(3).encode(), beta);
-        // Once stopped, the game's record is safe from a save of the zeroed clocks.
+        QCOMPARE(archiveBytes().mid(2 * GameRecord::Size), beta);
         const QByteArray alphaSaved = record(2).encode();
         f.key('s');
         f.clickToolbar(QStringLiteral("Save"));
         QCOMPARE(record(2).encode(), alphaSaved);
         QCOMPARE(f.status(), QStringLiteral("Save Game as Varko1"));
+    }
+
+    void notOpeningChangesNothing_data()
+    {
+        QTest::addColumn<int>("row"); // the browser's choice; -1 Exit, 0 no browser
+        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("Exit") << -1 << "12" << 0;
+        QTest::newRow("the empty last row") << 2 << "12" << 0;
+        QTest::newRow("clock field holds no number") << 1 << "x7" << 1;
+        QTest::newRow("record gone meanwhile") << 0 << "12" << 1;
+    }
+    void notOpeningChangesNothing()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, minutes);
+        MainWindowFixture f;
+        GameRecord g = alpha();
+        g.WhiteMinutes = minutes;
+        appendGame(g);
+        f.w().STB1->setPanelText(3, QStringLiteral("as it was"));
+        if (row == 0) {
+            // The browser offered a name that another copy's archive no longer holds.
+            Module1.SelectedGame = QStringLiteral("Ghost");
+            QVERIFY(!f.w().Carica_Game());
+        } else {
+            openGame(f, row);
+        }
+        QTEST(int(TestSupport::boxes().shown.size()), "boxes");
+        QVERIFY(TestSupport::desktop().calls.isEmpty() && f.idle());
+        QCOMPARE(f.status() + f.clocks(), QStringLiteral("as it was00:00:00 00:00:00 00:00:00"));
     }
 
     // A restored player with no minutes left is over time at his clock's next
@@ -211,15 +174,13 @@ private slots:
         GameRecord g = alpha();
         g.WhiteLeft = left;
         appendGame(g);
-        answerBrowser(1);
-        f.clickToolbar(QStringLiteral("Open"));
-        QLabel *label = f.w().lblLimitWhite;
-        QVERIFY(!label->text().contains(u'-'));
+        openGame(f, 1);
+        QVERIFY(!f.w().lblLimitWhite->text().contains(u'-'));
         f.play(52000); // White's clock from 00:12:07 to 00:12:59
         QVERIFY(TestSupport::boxes().shown.isEmpty());
         f.play(1000);
         QCOMPARE(TestSupport::boxes().shown.size(), 1);
-        QCOMPARE(label->text(), QStringLiteral(" 0"));
+        QCOMPARE(f.w().lblLimitWhite->text(), QStringLiteral(" 0"));
     }
 };
 

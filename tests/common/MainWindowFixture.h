@@ -18,8 +18,6 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// A main window in a program folder of its own, with the settings dialog
-// answered by a script.
 // What the settings dialog is answered with.
 struct GameSettings {
     QString white = QStringLiteral("White");
@@ -28,6 +26,8 @@ struct GameSettings {
     QString gameName;
 };
 
+// A main window in a program folder of its own, with the settings dialog
+// answered by a script.
 struct MainWindowFixture {
     using Settings = GameSettings;
 
@@ -60,24 +60,22 @@ struct MainWindowFixture {
                 shown->append(dialog.objectName());
             if (dialog.objectName() != QLatin1String("frmSet"))
                 return;
-            dialog.findChild<QLineEdit *>(QStringLiteral("txtWName"))->setText(s.white);
-            dialog.findChild<QLineEdit *>(QStringLiteral("txtBName"))->setText(s.black);
+            const auto edit = [&dialog](const char *name) { return dialog.findChild<QLineEdit *>(name); };
+            edit("txtWName")->setText(s.white);
+            edit("txtBName")->setText(s.black);
+            edit("txtGameName")->setText(s.gameName);
             dialog.findChild<QComboBox *>(QStringLiteral("cbTime"))->setEditText(s.limit);
-            dialog.findChild<QLineEdit *>(QStringLiteral("txtGameName"))->setText(s.gameName);
             dialog.findChild<QPushButton *>(QStringLiteral("cmdConferma"))->click();
         });
     }
 
     void clickToolbar(const QString &key)
     {
-        for (int i = 1; i <= w().Toolbar1->count(); ++i) {
-            if (w().Toolbar1->Key(i) == key) {
-                QWidget *button = w().Toolbar1->buttonWidget(i);
-                QTest::mouseClick(button, Qt::LeftButton);
-                return;
-            }
-        }
-        QFAIL("no such toolbar key");
+        int i = 1;
+        while (i < w().Toolbar1->count() && w().Toolbar1->Key(i) != key)
+            ++i;
+        QCOMPARE(w().Toolbar1->Key(i), key);
+        QTest::mouseClick(w().Toolbar1->buttonWidget(i), Qt::LeftButton);
     }
 
     void start(const Settings &s = Settings())
@@ -100,33 +98,41 @@ struct MainWindowFixture {
     static void play(qint64 ms) { TestSupport::clock().advanceInSteps(ms, 100); }
 
     QString status() const { return window->STB1->panelText(3); }
-    bool whiteToMove() const
+    // Only this player's push-button is down and only his clock runs.
+    bool toMove(bool white) const
     {
-        return !window->IWPress->isHidden() && !window->iBUnPress->isHidden() &&
-               window->IWUnpress->isHidden() && window->IBPress->isHidden() &&
-               window->Timer1->Interval() == 1000 && window->Timer2->Interval() == 0;
+        const frmMain &m = *window;
+        return m.IWPress->isHidden() != white && m.iBUnPress->isHidden() != white &&
+               m.IWUnpress->isHidden() == white && m.IBPress->isHidden() == white &&
+               m.Timer1->Interval() == (white ? 1000 : 0) && m.Timer2->Interval() == (white ? 0 : 1000);
     }
-    bool blackToMove() const
+    bool whiteToMove() const { return toMove(true); }
+    bool blackToMove() const { return toMove(false); }
+    // White's, Black's and the total clock, e.g. "00:01:00 00:00:00 00:01:00".
+    QString clocks() const
     {
-        return window->IWPress->isHidden() && window->iBUnPress->isHidden() &&
-               !window->IWUnpress->isHidden() && !window->IBPress->isHidden() &&
-               window->Timer1->Interval() == 0 && window->Timer2->Interval() == 1000;
-    }
-    QString whiteClock() const
-    {
-        return window->LOre->text() + u':' + window->LMinuti->text() + u':' + window->LSecondi->text();
-    }
-    QString blackClock() const
-    {
-        return window->LOreG->text() + u':' + window->LMinutiG->text() + u':' + window->LSecondiG->text();
-    }
-    QString totalClock() const
-    {
-        return window->LOreR->text() + u':' + window->LminutiR->text() + u':' + window->LSecondiR->text();
+        const frmMain &m = *window;
+        QString text;
+        int n = 0;
+        for (const QLabel *l : {m.LOre, m.LMinuti, m.LSecondi, m.LOreG, m.LMinutiG, m.LSecondiG, m.LOreR,
+                                m.LminutiR, m.LSecondiR})
+            text += l->text() + (++n % 3 ? u':' : u' ');
+        return text.trimmed();
     }
     QList<int> intervals() const
     {
         return {window->Timer1->Interval(), window->Timer2->Interval(), window->Timer3->Interval(),
                 window->Timer4->Interval()};
     }
+    // The toolbar entries locked, "1 3 7" (Start, Open, Options) while a game runs.
+    QString locked() const
+    {
+        QStringList entries;
+        for (int i = 1; i <= window->Toolbar1->count(); ++i)
+            if (!window->Toolbar1->isSeparator(i) && !window->Toolbar1->Enabled(i))
+                entries << QString::number(i);
+        return entries.join(u' ');
+    }
+    // No clock runs and nothing is locked.
+    bool idle() const { return intervals() == QList<int>({0, 0, 0, 0}) && locked().isEmpty(); }
 };
