@@ -2,7 +2,9 @@
 // the saved-games browser and restoring. Each failure must come back as a
 // message that names the reason, leave the archive byte for byte as it was,
 // and leave nothing behind that stops the same step from working once the
-// disk is sound again.
+// disk is sound again. And damaged archives: the fuzzer's seed archives and
+// every input it ever broke the archive code with, replayed through the same
+// entry as the fuzzer, built like the program.
 #include "tests/common/TestSupport.h"
 
 #include "app/Module1.h"
@@ -14,9 +16,11 @@
 #include "archive/GameRecord.h"
 #include "archive/Journal.h"
 #include "archive/RestoreGame.h"
+#include "fuzz/ArchiveExercise.h"
 #include "tests/common/FaultyDisk.h"
 #include "tests/tools/StressPlan.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -72,7 +76,7 @@ Outcome run(Step step, const QString &folder)
 
 } // namespace
 
-class StressFaults : public QObject {
+class StressArchive : public QObject {
     Q_OBJECT
 private slots:
     // The per-user fallback folder is a test folder.
@@ -84,9 +88,27 @@ private slots:
     }
     void callFails_data();
     void callFails();
+    void replay_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const char *folder : {"corpus", "regressions"}) {
+            const QDir dir(QStringLiteral(VARKO_FUZZ_DIR "/") + QLatin1String(folder));
+            const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+            QVERIFY2(!names.isEmpty(), qPrintable(dir.path() + QStringLiteral(" holds no inputs")));
+            for (const QString &name : names)
+                QTest::newRow(qPrintable(QLatin1String(folder) + u'/' + name)) << dir.filePath(name);
+        }
+    }
+    void replay()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir folder;
+        const QStringList broken = exerciseArchive(StressPlan::fileBytes(path), folder.path());
+        QVERIFY2(folder.isValid() && broken.isEmpty(), qPrintable(broken.join(u'\n')));
+    }
 };
 
-void StressFaults::callFails_data()
+void StressArchive::callFails_data()
 {
     QTest::addColumn<Step>("step");
     QTest::addColumn<Fault>("fault");
@@ -120,7 +142,7 @@ void StressFaults::callFails_data()
 }
 
 // Every call of the row's kind the step makes fails once, each on its own run.
-void StressFaults::callFails()
+void StressArchive::callFails()
 {
     QFETCH(Step, step);
     QFETCH(Fault, fault);
@@ -200,5 +222,5 @@ void StressFaults::callFails()
     QVERIFY2(nth > 1, "the step made no such call");
 }
 
-VARKO_TEST_MAIN(StressFaults)
-#include "test_stress_faults.moc"
+VARKO_TEST_MAIN(StressArchive)
+#include "test_stress_archive.moc"
