@@ -21,8 +21,6 @@
 // found in the archive tells which step wrote it.
 namespace StressPlan {
 
-namespace Detail {
-
 inline QString twoDigits(int value)
 {
     return QString::number(value).rightJustified(2, u'0');
@@ -43,31 +41,6 @@ inline bool isNumberedName(const QByteArray &name)
     static const QRegularExpression numbered(QStringLiteral("^Varko[1-9][0-9]{0,2}$"));
     return numbered.match(QString::fromLatin1(name)).hasMatch();
 }
-
-// Problems of the archive's form alone: a sound id record, no numbered name twice.
-inline QStringList checkForm(const QByteArray &archive)
-{
-    QStringList problems;
-    const int count = int(archive.size() / GameRecord::Size);
-    if (count == 0)
-        return problems;
-    const QByteArray idRecord = archive.first(GameRecord::Size);
-    const std::optional<int> counter = readNumberField(GameRecord::decode(idRecord).Limit);
-    if (!counter || *counter < 0 || *counter > 999 || idRecord != GameRecord::idRecord(*counter))
-        problems.append(QStringLiteral("the id record is damaged: ") + QString::fromLatin1(idRecord.toHex()));
-    QSet<QByteArray> numbered;
-    for (int r = 2; r <= count; ++r) {
-        const QByteArray name = nameField(recordAt(archive, r));
-        if (isNumberedName(name) && numbered.contains(name))
-            problems.append(
-                QStringLiteral("the numbered name %1 was given twice").arg(QString::fromLatin1(name)));
-        numbered.insert(name);
-    }
-    return problems;
-}
-
-} // namespace Detail
-using namespace Detail;
 
 // The name step `step` saves under, after the step before saved as `previous`:
 // a name from a small pool (appended, later replaced), none (a new numbered
@@ -105,13 +78,6 @@ inline QByteArray recordOf(int step, const QString &name)
     return savedRecord(snapshotOf(step), name).encode();
 }
 
-// A line of the saver's report: "B <step> <name or ->" before a save,
-// "D <step> <record> <name>" once it completed, "F <step> <message>" on failure.
-inline QByteArray line(char tag, int step, const QString &rest)
-{
-    return tag + (' ' + QByteArray::number(step) + ' ' + QString(rest).replace(u'\n', u' ').toUtf8()) + '\n';
-}
-
 struct Report {
     QList<QPair<int, QByteArray>> done; // record, bytes, in the order completed
     QStringList failures;
@@ -119,7 +85,9 @@ struct Report {
     // for a numbered game, whose number is not known in advance).
     std::optional<QPair<int, QString>> pending;
 };
-// Reads the saver's output; a last line cut off by a kill is ignored.
+// Reads the saver's output, lines of "B <step> <name or ->" before a save,
+// "D <step> <record> <name>" once it completed, "F <step> <message>" on
+// failure; a last line cut off by a kill is ignored.
 inline Report parse(const QByteArray &output)
 {
     Report report;
@@ -158,24 +126,29 @@ public:
     {
         QStringList problems;
         const int count = int(archive.size() / GameRecord::Size);
-        m_pendingFound = false;
+        bool pendingFound = false;
         // A cut-short save matches when all of its bytes are there: its own name
         // (or, for a numbered game, some numbered name) and the step's other fields.
-        auto isPending = [&](QByteArrayView raw) {
-            const QByteArray name = nameField(raw);
+        auto isPending = [&](QByteArrayView raw, const QByteArray &name) {
             const bool named = pending && !pending->second.isEmpty();
-            return pending && !m_pendingFound && (named || isNumberedName(name)) &&
+            return pending && !pendingFound && (named || isNumberedName(name)) &&
                    raw == recordOf(pending->first, named ? pending->second : QString::fromLatin1(name));
         };
+        QSet<QByteArray> numbered;
         for (int r = 2; r <= count; ++r) {
             const QByteArrayView raw = recordAt(archive, r);
+            const QByteArray name = nameField(raw);
+            if (isNumberedName(name) && numbered.contains(name))
+                problems.append(
+                    QStringLiteral("the numbered name %1 was given twice").arg(QString::fromLatin1(name)));
+            numbered.insert(name);
             const auto known = m_records.constFind(r);
             const bool isKnown = known != m_records.cend();
             if (isKnown && raw == *known)
                 continue;
             // In place over a game of the same name, or appended as the last record.
-            if ((isKnown ? nameField(*known) == nameField(raw) : r == count) && isPending(raw)) {
-                m_pendingFound = true;
+            if ((isKnown ? nameField(*known) == name : r == count) && isPending(raw, name)) {
+                pendingFound = true;
                 m_records.insert(r, raw.toByteArray());
                 continue;
             }
@@ -184,15 +157,20 @@ public:
                     .arg(r)
                     .arg(isKnown ? "does not hold what was saved there" : "was written by no save"));
         }
+        if (archive.size() % GameRecord::Size != 0)
+            problems.append(QStringLiteral("a torn piece follows the last record"));
         if (!m_records.isEmpty() && m_records.lastKey() > count)
             problems.append(QStringLiteral("record %1 was saved but is gone").arg(m_records.lastKey()));
-        return problems + checkForm(archive);
+        // The archive's form: a sound id record.
+        const QByteArray id = archive.first(std::min<qsizetype>(archive.size(), GameRecord::Size));
+        const int counter = count > 0 ? readNumberField(GameRecord::decode(id).Limit).value_or(-1) : 0;
+        if (count > 0 && (counter < 0 || counter > 999 || id != GameRecord::idRecord(counter)))
+            problems.append(QStringLiteral("the id record is damaged: ") + QString::fromLatin1(id.toHex()));
+        return problems;
     }
-    bool pendingReachedDisk() const { return m_pendingFound; }
 
 private:
     QMap<int, QByteArray> m_records;
-    bool m_pendingFound = false;
 };
 
 // The whole file; empty when it cannot be read.

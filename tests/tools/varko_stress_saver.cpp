@@ -19,11 +19,12 @@
 
 namespace {
 
-// Straight to the pipe: a line written is a line the parent gets, even if
-// this process is killed right after.
+// A line of the report, read by StressPlan::parse(). Straight to the pipe: a line written is a line the
+// parent gets, even if this process is killed right after.
 bool report(char tag, int step, const QString &rest)
 {
-    const QByteArray line = StressPlan::line(tag, step, rest);
+    const QByteArray line =
+        tag + (' ' + QByteArray::number(step) + ' ' + QString(rest).replace(u'\n', u' ').toUtf8()) + '\n';
     return std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) &&
            std::fflush(stdout) == 0;
 }
