@@ -53,7 +53,6 @@ public:
         m_how = how;
         m_random.seed(seed);
     }
-    int steps() const { return m_steps; }
     bool isCut() const { return m_cut; }
     void stepDone() { m_cut = m_cut || ++m_steps == m_cutAt; }
     // The power is back: what survived the cut, or without one all that was
@@ -98,7 +97,7 @@ public:
         return IoResult::success();
     }
 
-private:
+protected:
     static InodePtr fileOf(const std::optional<QByteArray> &bytes)
     {
         return bytes ? std::make_shared<Inode>(Inode{*bytes, *bytes, {}}) : nullptr;
@@ -115,17 +114,16 @@ private:
         const InodePtr &kept = now == synced || choose(2) == 0 ? now : synced;
         if (!kept)
             return std::nullopt;
-        const Inode &inode = *kept;
-        const bool newLength = inode.data.size() != inode.synced.size() && choose(2) == 0;
-        QByteArray bytes = inode.synced;
-        bytes.resize(newLength ? inode.data.size() : inode.synced.size(), '\0');
+        const bool newLength = kept->data.size() != kept->synced.size() && choose(2) == 0;
+        QByteArray bytes = kept->synced;
+        bytes.resize(newLength ? kept->data.size() : kept->synced.size(), '\0');
         const qint64 length = bytes.size();
-        for (const qint64 sector : inode.dirty) {
+        for (const qint64 sector : kept->dirty) {
             const qint64 begin = sector * SectorSize, end = std::min(begin + SectorSize, length);
             const int choice = choose(3); // 0 kept, 1 dropped, 2 scrambled
             for (qint64 i = begin; i < end; ++i) {
                 if (choice == 0)
-                    bytes[i] = i < inode.data.size() ? inode.data[i] : '\0';
+                    bytes[i] = i < kept->data.size() ? kept->data[i] : '\0';
                 else if (choice == 2)
                     bytes[i] = char(m_random());
             }
@@ -145,10 +143,10 @@ public:
     SimulatedFile(SimulatedDisk &disk, InodePtr inode) : m_disk(disk), m_inode(std::move(inode)) {}
 
     IoResult tryLockExclusive() override { return IoResult::success(1); }
-    IoResult size() override { return live() ? IoResult::success(m_inode->data.size()) : off(); }
+    IoResult size() override { return m_disk.isCut() ? off() : IoResult::success(m_inode->data.size()); }
     IoResult readAt(qint64 offset, char *buffer, qint64 length) override
     {
-        if (!live())
+        if (m_disk.isCut())
             return off();
         const qint64 n = std::clamp<qint64>(m_inode->data.size() - offset, 0, length);
         std::copy_n(m_inode->data.constData() + offset, n, buffer);
@@ -156,7 +154,7 @@ public:
     }
     IoResult writeAt(qint64 offset, const char *data, qint64 length) override
     {
-        if (!live())
+        if (m_disk.isCut())
             return off();
         QByteArray &bytes = m_inode->data;
         if (bytes.size() < offset + length)
@@ -166,7 +164,7 @@ public:
     }
     IoResult truncate(qint64 length) override
     {
-        if (!live())
+        if (m_disk.isCut())
             return off();
         const qint64 old = m_inode->data.size();
         m_inode->data.resize(length, '\0');
@@ -175,7 +173,7 @@ public:
     }
     IoResult sync() override
     {
-        if (!live())
+        if (m_disk.isCut())
             return off();
         m_inode->synced = m_inode->data;
         m_inode->dirty.clear();
@@ -183,7 +181,6 @@ public:
     }
 
 private:
-    bool live() const { return !m_disk.isCut(); }
     static IoResult off() { return IoResult::failure(PowerOff); }
     // Marks the sectors of [begin, end) unsynced and counts the step.
     IoResult changed(qint64 begin, qint64 end, qint64 value)
@@ -245,10 +242,10 @@ public:
         setContents(path, start);
         if (!startUp() || !save(first, 1))
             return false;
-        const int firstSteps = steps();
+        const int firstSteps = m_steps;
         cutAfter(cut > 0 ? firstSteps + cut : 0, how, seed);
         const bool done = !second || save(*second, 2);
-        secondSteps = steps() - firstSteps;
+        secondSteps = m_steps - firstSteps;
         restart();
         return done;
     }

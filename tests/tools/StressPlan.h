@@ -113,18 +113,20 @@ inline Report parse(const QByteArray &output)
 // save that wrote it.
 class Ledger {
 public:
-    void apply(const Report &report)
-    {
-        for (const auto &[record, bytes] : report.done)
-            m_records.insert(record, bytes);
-    }
     int size() const { return int(m_records.size()); }
-    // The problems of the archive's bytes against the ledger, empty when none.
-    // A save cut short may have reached the disk whole (the ledger then takes
-    // it over) or not at all; anything else is a problem.
-    QStringList check(const QByteArray &archive, const std::optional<QPair<int, QString>> &pending)
+    // The saves the reports completed taken in, the problems of the archive's
+    // bytes against the ledger and the savers' failures; empty when none. A
+    // save the last report left cut short may have reached the disk whole (the
+    // ledger then takes it over) or not at all; anything else is a problem.
+    QStringList check(const QByteArray &archive, const QList<Report> &reports)
     {
         QStringList problems;
+        for (const Report &report : reports) {
+            for (const auto &[record, bytes] : report.done)
+                m_records.insert(record, bytes);
+            problems += report.failures;
+        }
+        const std::optional<QPair<int, QString>> &pending = reports.last().pending;
         const int count = int(archive.size() / GameRecord::Size);
         bool pendingFound = false;
         // A cut-short save matches when all of its bytes are there: its own name
