@@ -10,7 +10,7 @@
 
 #include "app/Module1.h"
 #include "archive/ArchiveStartup.h"
-#include "tests/tools/ForwardingFile.h"
+#include "tests/common/FaultyDisk.h"
 #include "tests/tools/StressPlan.h"
 
 #include <cstdio>
@@ -19,32 +19,15 @@
 
 namespace {
 
-// Straight to the pipe: a line written is a line the parent gets, even if
-// this process is killed right after.
-bool report(const QByteArray &line)
+// A line of the report, read by StressPlan::parse(). Straight to the pipe: a line written is a line the
+// parent gets, even if this process is killed right after.
+bool report(char tag, int step, const QString &rest)
 {
+    const QByteArray line =
+        tag + (' ' + QByteArray::number(step) + ' ' + QString(rest).replace(u'\n', u' ').toUtf8()) + '\n';
     return std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) &&
            std::fflush(stdout) == 0;
 }
-
-// A kill leaves what was written in the system's cache, so syncing adds
-// nothing to what these tests check but time; power cuts are the simulated
-// disk's. Every other call is the real one.
-class UnsyncedFile final : public ForwardingFile {
-public:
-    using ForwardingFile::ForwardingFile;
-    IoResult sync() override { return IoResult::success(); }
-};
-
-class UnsyncedDisk final : public ForwardingFileSystem {
-public:
-    std::unique_ptr<FileHandle> open(const QString &path, Mode mode, QString *reason) override
-    {
-        std::unique_ptr<FileHandle> file = real.open(path, mode, reason);
-        return file ? std::make_unique<UnsyncedFile>(std::move(file)) : nullptr;
-    }
-    IoResult syncFolderOf(const QString &) override { return IoResult::success(); }
-};
 
 } // namespace
 
@@ -52,33 +35,26 @@ int main(int argc, char *argv[])
 {
     if (argc != 5 && argc != 6)
         return 64;
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    const QString prefix = QString::fromLocal8Bit(argv[2]);
-    const int first = std::atoi(argv[3]);
-    const int steps = std::atoi(argv[4]);
-    const int pause = argc == 6 ? std::atoi(argv[5]) : 0;
+    const int first = std::atoi(argv[3]), steps = std::atoi(argv[4]),
+              pause = argc == 6 ? std::atoi(argv[5]) : 0;
     char go = 0;
     if (pause > 0 && ::read(STDIN_FILENO, &go, 1) != 1)
         return 3;
-
-    UnsyncedDisk disk;
+    // Power cuts are the simulated disk's; a kill loses nothing a sync would keep.
+    Disk disk;
+    disk.syncs = false;
     FileSystem::install(&disk);
-    const ArchiveStartup started = openArchiveAtStartup(folder);
-    if (!started.ok) {
-        report(StressPlan::line('F', first, QStringLiteral("start-up: ") + started.message));
-        return 2;
-    }
+    const ArchiveStartup started = openArchiveAtStartup(QString::fromLocal8Bit(argv[1]));
+    if (!started.ok)
+        return report('F', first, QStringLiteral("start-up: ") + started.message) ? 2 : 3;
     for (int step = first; step < first + steps; ++step) {
-        Module1.GameName = StressPlan::nameFor(prefix, step, Module1.GameName);
-        if (!report(StressPlan::line('B', step,
-                                     Module1.GameName.isEmpty() ? QStringLiteral("-") : Module1.GameName)))
+        Module1.GameName = StressPlan::nameFor(QString::fromLocal8Bit(argv[2]), step, Module1.GameName);
+        if (!report('B', step, Module1.GameName.isEmpty() ? QStringLiteral("-") : Module1.GameName))
             return 3;
         const SaveResult saved = saveGame(StressPlan::snapshotOf(step));
-        if (!saved.ok) {
-            report(StressPlan::line('F', step, saved.message));
-            return 2;
-        }
-        if (!report(StressPlan::line('D', step, QString::number(saved.record) + u' ' + Module1.GameName)))
+        if (!saved.ok)
+            return report('F', step, saved.message) ? 2 : 3;
+        if (!report('D', step, QString::number(saved.record) + u' ' + Module1.GameName))
             return 3;
         if (pause > 0)
             ::usleep(useconds_t(pause));

@@ -2,7 +2,9 @@
 // the saved-games browser and restoring. Each failure must come back as a
 // message that names the reason, leave the archive byte for byte as it was,
 // and leave nothing behind that stops the same step from working once the
-// disk is sound again.
+// disk is sound again. And damaged archives: the fuzzer's seed archives and
+// every input it ever broke the archive code with, replayed through the same
+// entry as the fuzzer, built like the program.
 #include "tests/common/TestSupport.h"
 
 #include "app/Module1.h"
@@ -14,9 +16,11 @@
 #include "archive/GameRecord.h"
 #include "archive/Journal.h"
 #include "archive/RestoreGame.h"
+#include "fuzz/ArchiveExercise.h"
 #include "tests/common/FaultyDisk.h"
 #include "tests/tools/StressPlan.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -27,7 +31,7 @@ namespace {
 enum class Step { Startup, FirstStart, SaveNumbered, SaveReplacing, Browse, Restore, Recovery };
 
 // What a power cut in the middle of a save leaves: a complete journal, the
-// archive's first record half overwritten and a piece appended.
+// archive overwritten from its start and a piece appended.
 bool leaveInterruptedSave(const QString &path)
 {
     QString message;
@@ -36,10 +40,8 @@ bool leaveInterruptedSave(const QString &path)
     if (!file || !journal.keep(*file, 0, Journal::BlockSize).ok)
         return false;
     file.reset();
-    QFile archive(path);
     return StressPlan::writeFile(Journal::pathFor(path), journal.encode()) &&
-           archive.open(QIODevice::ReadWrite) && archive.seek(50) &&
-           archive.write(QByteArray(500, 'x')) == 500;
+           StressPlan::writeFile(path, QByteArray(500, 'x'), QIODevice::ReadWrite);
 }
 
 struct Outcome {
@@ -72,7 +74,7 @@ Outcome run(Step step, const QString &folder)
 
 } // namespace
 
-class StressFaults : public QObject {
+class StressArchive : public QObject {
     Q_OBJECT
 private slots:
     // The per-user fallback folder is a test folder.
@@ -84,9 +86,28 @@ private slots:
     }
     void callFails_data();
     void callFails();
+    void replay_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const char *folder : {"corpus", "regressions"}) {
+            const QDir dir(QStringLiteral(VARKO_FUZZ_DIR "/") + QLatin1String(folder));
+            const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+            QVERIFY2(!names.isEmpty(), qPrintable(dir.path() + QStringLiteral(" holds no inputs")));
+            for (const QString &name : names)
+                QTest::newRow(qPrintable(QLatin1String(folder) + u'/' + name)) << dir.filePath(name);
+        }
+    }
+    void replay()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QStringList broken = exerciseArchive(StressPlan::fileBytes(path), folder.path());
+        QVERIFY2(broken.isEmpty(), qPrintable(broken.join(u'\n')));
+    }
 };
 
-void StressFaults::callFails_data()
+void StressArchive::callFails_data()
 {
     QTest::addColumn<Step>("step");
     QTest::addColumn<Fault>("fault");
@@ -101,26 +122,21 @@ void StressFaults::callFails_data()
         {"disk dies at a write", {Call::Write, QStringLiteral("Input/output error"), 0, false, true}},
         {"disk dies at an fsync", {Call::Sync, QStringLiteral("Input/output error"), 0, false, true}},
     };
-    const std::pair<const char *, Step> steps[] = {{"start-up", Step::Startup},
-                                                   {"first start", Step::FirstStart},
-                                                   {"numbered save", Step::SaveNumbered},
-                                                   {"replacing save", Step::SaveReplacing},
-                                                   {"browse", Step::Browse},
-                                                   {"restore", Step::Restore},
-                                                   {"recovery", Step::Recovery}};
-    for (const auto &[stepName, step] : steps) {
-        const bool writes = step == Step::FirstStart || step == Step::SaveNumbered ||
-                            step == Step::SaveReplacing || step == Step::Recovery;
+    const char *const steps[] = {"start-up", "first start", "numbered save", "replacing save",
+                                 "browse",   "restore",     "recovery"};
+    for (int s = 0; s <= int(Step::Recovery); ++s) {
+        const Step step = Step(s);
+        const bool writes = step != Step::Startup && step != Step::Browse && step != Step::Restore;
         for (const auto &[faultName, fault] : faults) {
             // A first start reads nothing; only the steps that write make write calls.
             if (fault.call == Call::Read ? step != Step::FirstStart : writes || fault.call == Call::Open)
-                QTest::addRow("%s, %s", stepName, faultName) << step << fault;
+                QTest::addRow("%s, %s", steps[s], faultName) << step << fault;
         }
     }
 }
 
 // Every call of the row's kind the step makes fails once, each on its own run.
-void StressFaults::callFails()
+void StressArchive::callFails()
 {
     QFETCH(Step, step);
     QFETCH(Fault, fault);
@@ -128,11 +144,10 @@ void StressFaults::callFails()
     QVERIFY(dir.isValid());
     const QString path = archivePathIn(dir.path());
     const bool firstStart = step == Step::FirstStart;
-    const QByteArray start = firstStart ? QByteArray()
-                                        : GameRecord::idRecord(2) +
-                                              StressPlan::recordOf(10, QStringLiteral("Varko1")) +
-                                              StressPlan::recordOf(12, QStringLiteral("Blitz")) +
-                                              StressPlan::recordOf(14, QStringLiteral("Varko2"));
+    QByteArray start = firstStart ? QByteArray() : GameRecord::idRecord(2);
+    for (const char *name : {"Varko1", "Blitz", "Varko2"})
+        start +=
+            firstStart ? QByteArray() : StressPlan::recordOf(int(start.size()), QString::fromLatin1(name));
     auto prepare = [&] {
         QFile::remove(path);
         QFile::remove(StressPlan::userArchive());
@@ -163,7 +178,7 @@ void StressFaults::callFails()
             break; // every such call of the step has failed once
         disk.left = 0;
         disk.dead = false;
-        const QString where = QStringLiteral("call %1: ").arg(nth);
+        const QByteArray where = "call " + QByteArray::number(nth) + ": ";
         if (firstStart && outcome.ok) {
             // The program folder could not take the archive: it went to the user's folder.
             QCOMPARE(Module1.ArchivePath, StressPlan::userArchive());
@@ -171,10 +186,8 @@ void StressFaults::callFails()
         } else if (step != Step::Browse || !outcome.ok || outcome.blankRows != 1) {
             // A message with the reason, and nothing changed; a browser row that
             // cannot be read shows empty instead, never half a game.
-            QVERIFY2(!outcome.ok && outcome.message.contains(fault.reason),
-                     qPrintable(where + outcome.message));
-            QCOMPARE(Module1.GameName, before.GameName);
-            QCOMPARE(Module1.LastId, before.LastId);
+            QVERIFY2(!outcome.ok && outcome.message.contains(fault.reason), where + outcome.message.toUtf8());
+            QVERIFY(Module1.GameName == before.GameName && Module1.LastId == before.LastId);
         }
         // As it was: the same bytes, or still no file at all, in either folder.
         // A disk that died left the putting back to whoever opens the archive next.
@@ -183,22 +196,18 @@ void StressFaults::callFails()
         if (fault.dies || step == Step::Recovery)
             QVERIFY2(!QFile::exists(path) || ArchiveFile::open(path, ArchiveFile::Access::Read, &message),
                      qPrintable(message));
-        QVERIFY2(QFile::exists(path) != firstStart && StressPlan::fileBytes(path) == start,
-                 qPrintable(where + QStringLiteral("archive changed")));
-        QVERIFY2(!QFile::exists(StressPlan::userArchive()),
-                 qPrintable(where + QStringLiteral("a failed creation left a file behind")));
+        QVERIFY2(QFile::exists(path) != firstStart && StressPlan::fileBytes(path) == start &&
+                     !QFile::exists(StressPlan::userArchive()),
+                 where + "the archive changed, or a failed creation left a file behind");
         // Once the disk is sound again the step works, and as if nothing had happened.
         Module1.ArchivePath = before.ArchivePath;
-        QVERIFY2(run(step, dir.path()).ok, qPrintable(where + QStringLiteral("the step fails afterwards")));
-        QVERIFY2(StressPlan::fileBytes(path) == sound,
-                 qPrintable(where + QStringLiteral("the retry wrote otherwise")));
-        QVERIFY2(!QFile::exists(path + QStringLiteral("-journal")),
-                 qPrintable(where + QStringLiteral("a journal stayed")));
-        QCOMPARE(Module1.GameName, after.GameName);
-        QCOMPARE(Module1.LastId, after.LastId);
+        QVERIFY2(run(step, dir.path()).ok, where + "the step fails afterwards");
+        QVERIFY2(StressPlan::fileBytes(path) == sound && !QFile::exists(path + QStringLiteral("-journal")),
+                 where + "the retry wrote otherwise, or a journal stayed");
+        QVERIFY(Module1.GameName == after.GameName && Module1.LastId == after.LastId);
     }
     QVERIFY2(nth > 1, "the step made no such call");
 }
 
-VARKO_TEST_MAIN(StressFaults)
-#include "test_stress_faults.moc"
+VARKO_TEST_MAIN(StressArchive)
+#include "test_stress_archive.moc"
