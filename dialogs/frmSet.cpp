@@ -16,6 +16,7 @@
 #include <QShowEvent>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -49,6 +50,38 @@ std::optional<int> limitFrom(const QString &text)
     return minutes;
 }
 
+bool isControl(char32_t code)
+{
+    return code <= 0x1F || (code >= 0x7F && code <= 0x9F);
+}
+
+// The control characters in `text`, each once: tabs and line breaks pasted
+// into a name would be stored raw and show as nothing, or break the line,
+// wherever the name is shown.
+QString controlCharactersIn(const QString &text)
+{
+    QString found;
+    for (const QChar c : text)
+        if (isControl(c.unicode()) && !found.contains(c))
+            found += c;
+    return found;
+}
+
+// How a character is shown in a message: a combining mark on a dotted circle,
+// as it has no letter of its own; a control character by its picture
+// ("\u2409" for a tab), or by its code alone where it has none.
+QString shownAs(char32_t code)
+{
+    if (code <= 0x1F)
+        return QChar(char16_t(0x2400 + code));
+    if (code == 0x7F)
+        return QStringLiteral("\u2421");
+    if (isControl(code))
+        return {};
+    const bool combining = QChar::category(code) == QChar::Mark_NonSpacing;
+    return (combining ? QStringLiteral("\u25CC") : QString()) + QString::fromUcs4(&code, 1);
+}
+
 // "Т" (U+0422), "у" (U+0443): each character and its code, so a character
 // that looks like a Latin one is still told apart.
 QString spelledOut(const QString &characters)
@@ -58,12 +91,10 @@ QString spelledOut(const QString &characters)
         const char32_t code = characters[i].isHighSurrogate() && i + 1 < characters.size()
                                   ? QChar::surrogateToUcs4(characters[i], characters[i + 1])
                                   : characters[i].unicode();
-        const bool combining = QChar::category(code) == QChar::Mark_NonSpacing;
-        // A combining mark is shown on a dotted circle, as it has no letter of its own.
-        const QString shown =
-            (combining ? QStringLiteral("\u25CC") : QString()) + QString::fromUcs4(&code, 1);
-        parts += QStringLiteral("\"%1\" (U+%2)")
-                     .arg(shown, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+        const QString number =
+            QStringLiteral("(U+%1)").arg(QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+        const QString shown = shownAs(code);
+        parts += shown.isEmpty() ? number : QStringLiteral("\"%1\" %2").arg(shown, number);
         i += code > 0xFFFF ? 1 : 0;
     }
     return parts.join(QStringLiteral(", "));
@@ -208,6 +239,8 @@ void frmSet::cmdConferma_Click()
         cbTime->lineEdit()->selectAll();
         return;
     }
+    if (!refusedControlCharacters())
+        return;
     // Stored with "?" in their place, two such names would be one game in the
     // archive and the second save would replace the first.
     const QString outside = charactersOutsideCp1252(txtGameName->text());
@@ -224,6 +257,27 @@ void frmSet::cmdConferma_Click()
     Module1.TimeLimit = *limit;
     Module1.GameName = txtGameName->text().normalized(QString::NormalizationForm_C);
     accept();
+}
+
+// False, with the message shown and the box holding them focused, when a
+// name holds control characters.
+bool frmSet::refusedControlCharacters()
+{
+    const std::pair<QLineEdit *, QString> names[] = {
+        {txtWName, tr("White's name")}, {txtBName, tr("Black's name")}, {txtGameName, tr("The game's name")}};
+    for (const auto &[box, whose] : names) {
+        const QString control = controlCharactersIn(box->text());
+        if (control.isEmpty())
+            continue;
+        MsgBox::show(this, tr("%1 cannot be saved as typed: it holds the control characters %2 (tabs, "
+                              "line breaks and the like), which a name cannot show. Please type it "
+                              "without them.")
+                               .arg(whose, spelledOut(control)));
+        box->setFocus(Qt::OtherFocusReason);
+        box->selectAll();
+        return false;
+    }
+    return true;
 }
 
 // Only the OK button and the close box end the dialog: Escape does nothing,

@@ -33,6 +33,7 @@ private:
     void setFocusOrder();
     void Form_Load();
     void cmdConferma_Click();
+    bool refusedControlCharacters();
     static bool cbTime_KeyPress(const QKeyEvent &event);
 
     QWidget *m_mainWindow;

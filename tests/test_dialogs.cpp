@@ -264,36 +264,55 @@ private slots:
 
     // OK takes a limit of whole minutes from 1 to 999 (empty is 30) and a game
     // name the archive can hold as typed (it would be stored with "?" and meet
-    // other names there), composed. Anything else is refused, naming each
-    // character once: the dialog stays open and writes nothing.
+    // other names there), composed, and names without control characters.
+    // Anything else is refused, naming each character once: the dialog stays
+    // open, writes nothing and puts the focus on the box refused.
     void settingsConfirming_data()
     {
         QTest::addColumn<QString>("limit"); // as pasted: past the key filter
+        QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("outcome"); // "<minutes> <name>" written, or "!" and part of the refusal
-        QTest::newRow("empty is 30") << QString() << QString() << "30 ";
-        QTest::newRow("0007") << "0007" << QString() << "7 ";
-        QTest::newRow("999") << "999" << QString() << "999 ";
+        const QString game = "txtGameName";
+        QTest::newRow("empty is 30") << QString() << game << QString() << "30 ";
+        QTest::newRow("0007") << "0007" << game << QString() << "7 ";
+        QTest::newRow("999") << "999" << game << QString() << "999 ";
         for (const char *refused : {"0", "1000", "123456789012345678901234567890", "abc"})
-            QTest::addRow("limit %s", refused) << QString(refused) << QString() << "!999";
-        QTest::newRow("Cyrillic") << "10" << u"\u0422\u0443\u0440 1 \u0422"_qs
+            QTest::addRow("limit %s", refused) << QString(refused) << game << QString() << "!999";
+        QTest::newRow("Cyrillic") << "10" << game << u"\u0422\u0443\u0440 1 \u0422"_qs
                                   << u"!\"\u0422\" (U+0422), \"\u0443\" (U+0443), \"\u0440\" (U+0440). "_qs;
         QTest::newRow("outside the BMP")
-            << "10" << u"Blitz \U0001F600"_qs << u"!\"\U0001F600\" (U+1F600). "_qs;
-        QTest::newRow("mark with no composed byte") << "10" << u"q\u0308"_qs << "!(U+0308). ";
-        QTest::newRow("decomposed with a byte") << "10" << u"Zoe\u0308"_qs << u"10 Zo\u00EB"_qs;
+            << "10" << game << u"Blitz \U0001F600"_qs << u"!\"\U0001F600\" (U+1F600). "_qs;
+        QTest::newRow("mark with no composed byte") << "10" << game << u"q\u0308"_qs << "!(U+0308). ";
+        QTest::newRow("decomposed with a byte") << "10" << game << u"Zoe\u0308"_qs << u"10 Zo\u00EB"_qs;
         const QString codePage = u"Caf\u00E9 \u20AC \u0153?"_qs;
-        QTest::newRow("code page letters") << "10" << codePage << "10 " + codePage;
+        QTest::newRow("code page letters") << "10" << game << codePage << "10 " + codePage;
+        // Both ends of both ranges of control characters, in every name.
+        QTest::newRow("a lone tab")
+            << "10" << game << "\t"
+            << u"!The game's name cannot be saved as typed: it holds the control characters \"\u2409\" (U+0009) ("_qs;
+        QTest::newRow("pasted lines")
+            << "10"
+            << "txtWName"
+            << "Anna\nKarpov\r\n"
+            << u"!White's name cannot be saved as typed: it holds the control characters \"\u240A\" (U+000A), \"\u240D\" (U+000D) ("_qs;
+        QTest::newRow("NUL and DEL") << "10"
+                                     << "txtBName" << u"B\u0000b\u007F"_qs
+                                     << u"!\"\u2400\" (U+0000), \"\u2421\" (U+007F) ("_qs;
+        QTest::newRow("C1 controls") << "10" << game << u"\u0080a\u009F"_qs
+                                     << "!characters (U+0080), (U+009F) (";
+        QTest::newRow("beside the controls") << "10" << game << u"\u00A0 ~"_qs << u"10 \u00A0 ~"_qs;
     }
     void settingsConfirming()
     {
         QFETCH(QString, limit);
+        QFETCH(QString, box);
         QFETCH(QString, name);
         QFETCH(QString, outcome);
         frmSet dlg(&m_main);
         dlg.show();
         cbTime(dlg)->setEditText(limit);
-        child<QLineEdit>(dlg, "txtGameName")->setText(name);
+        child<QLineEdit>(dlg, qPrintable(box))->setText(name);
         cmdConferma(dlg)->click();
         const bool refused = outcome.startsWith('!');
         QCOMPARE(dlg.isVisible(), refused);
@@ -301,7 +320,7 @@ private slots:
         const QString prompt = refused ? TestSupport::boxes().shown.first().prompt : QString();
         if (refused) // the name refused gets the focus
             QVERIFY2(prompt.contains(outcome.mid(1)) && untouched() &&
-                         (name.isEmpty() || dlg.focusWidget() == child(dlg, "txtGameName")),
+                         (name.isEmpty() || dlg.focusWidget() == child(dlg, qPrintable(box))),
                      qPrintable(prompt));
         else
             QCOMPARE(QString::number(Module1.TimeLimit) + ' ' + Module1.GameName, outcome);
