@@ -296,9 +296,10 @@ private slots:
             << "txtWName"
             << "Anna\nKarpov\r\n"
             << u"!White's name cannot be saved as typed: it holds the control characters \"\u240A\" (U+000A), \"\u240D\" (U+000D) ("_qs;
-        QTest::newRow("NUL and DEL") << "10"
-                                     << "txtBName" << u"B\u0000b\u007F"_qs
-                                     << u"!\"\u2400\" (U+0000), \"\u2421\" (U+007F) ("_qs;
+        QTest::newRow("NUL and DEL")
+            << "10"
+            << "txtBName" << u"B\u0000b\u001F\u007F"_qs
+            << u"!\"\u2400\" (U+0000), \"\u241F\" (U+001F), \"\u2421\" (U+007F) ("_qs;
         QTest::newRow("C1 controls") << "10" << game << u"\u0080a\u009F"_qs
                                      << "!characters (U+0080), (U+009F) (";
         QTest::newRow("beside the controls") << "10" << game << u"\u00A0 ~"_qs << u"10 \u00A0 ~"_qs;
