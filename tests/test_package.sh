@@ -44,7 +44,9 @@ actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
 [[ $actual == "$expected" ]] || fail "package files differ:
 $(diff <(echo "$expected") <(echo "$actual"))"
 
-lintian --fail-on error "$deb" >&2 || fail "lintian reports errors"
+# lintian leaves a cache file in the temporary folder: it goes with the scratch folder.
+mkdir "$work/lintian"
+TMPDIR=$work/lintian lintian --fail-on error "$deb" >&2 || fail "lintian reports errors"
 
 root=$work/root
 dpkg -x "$deb" "$root"
@@ -60,7 +62,8 @@ grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$metainfo" || fail "me
 
 # The unpacked program, started as a user who cannot write into its folder.
 home=$work/home
-mkdir -p "$home"
+mkdir -p "$home/runtime" "$home/tmp"
+chmod 700 "$home/runtime"
 as_user=()
 if [[ $(id -u) -eq 0 ]]; then
   chmod 755 "$work"
@@ -70,6 +73,7 @@ else
   chmod -R a-w "$root/usr/bin"
 fi
 "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$home/data" QT_QPA_PLATFORM=offscreen \
+  XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home/tmp" \
   QT_LOGGING_RULES=varko.help.info=true "$root/usr/bin/varko" 2>"$work/stderr" &
 pid=$!
 archive=$home/data/Varko/Varko.dat

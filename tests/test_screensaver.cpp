@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QThread>
 
 // A stand-in for the desktop's org.freedesktop.ScreenSaver service, noting
@@ -28,7 +29,8 @@ public slots:
 class TestScreenSaver : public QObject {
     Q_OBJECT
 
-    QProcess m_bus; // its destructor ends it
+    QTemporaryDir m_busFolder; // holds the bus's socket, outlives the bus
+    QProcess m_bus;            // its destructor ends it
     QString m_address;
     QThread m_thread;
     FakeScreenSaver m_service;
@@ -39,7 +41,8 @@ private slots:
     void initTestCase()
     {
         QCoreApplication::setApplicationName("Varko");
-        m_bus.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        m_bus.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1",
+                                    "--address=unix:dir=" + m_busFolder.path()});
         QVERIFY2(m_bus.waitForReadyRead(5000), "dbus-daemon does not start");
         m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
         m_service.moveToThread(&m_thread);

@@ -19,9 +19,11 @@
 namespace {
 
 constexpr int StepsPerRun = 24;
-// A few hundred runs of the saver take nearly all of the 999 numbered names,
-// so a longer run goes on in a fresh archive.
-constexpr int KillsPerArchive = 250;
+// A step takes one numbered name at most; an archive whose names could run out
+// before its next two runs end is left, and the kills go on in a fresh one.
+constexpr int NumberedNames = 999, NamesLeftForTwoRuns = 2 * StepsPerRun;
+// A kill before the saver's first line lands within this time of its start.
+constexpr qint64 StartUpNanos = 20'000'000;
 constexpr int ConcurrentSteps = 1000, FirstOfB = 500000;
 
 bool startSaver(QProcess &saver, const QString &folder, const QString &prefix, int first, int steps,
@@ -46,19 +48,35 @@ StressPlan::Report reportOf(QProcess &saver, const QByteArray &readSoFar, bool o
     return report;
 }
 
-// Runs the saver and kills it once it wrote `lines` report lines and a further
-// `micros` microseconds passed; without `lines`, lets it finish.
-StressPlan::Report runSaver(const QString &folder, int first, std::optional<int> lines, qint64 micros)
+// Runs the saver and, given `lines`, kills it once it wrote that many report
+// lines and then a `share` (0 to 1) of two saves' time passed, or of
+// StartUpNanos for a kill before the first line. A save's time is what this
+// run shows, or with too few lines the last run that showed it: so the kills
+// land inside saves, and a run saves little, on a slow disk and a fast one alike.
+StressPlan::Report runSaver(const QString &folder, int first, std::optional<int> lines, double share,
+                            qint64 &nanosPerSave)
 {
     QProcess saver;
     QByteArray output;
     bool ok = startSaver(saver, folder, QStringLiteral("K"), first, StepsPerRun);
     if (ok && lines) {
-        while (output.count('\n') < *lines && saver.waitForReadyRead(20000))
-            output += saver.readAllStandardOutput();
-        // Busy meanwhile: the saver runs on, so the kill lands inside whatever it does.
         QElapsedTimer t;
-        for (t.start(); t.nsecsElapsed() < micros * 1000;) {
+        t.start();
+        qint64 firstAt = 0;
+        qsizetype firstLines = 0;
+        while (output.count('\n') < *lines && saver.waitForReadyRead(20000)) {
+            output += saver.readAllStandardOutput();
+            if (firstLines == 0) {
+                firstAt = t.nsecsElapsed();
+                firstLines = output.count('\n');
+            }
+        }
+        const qsizetype later = output.count('\n') - firstLines;
+        if (later >= 2) // a save reports two lines
+            nanosPerSave = (t.nsecsElapsed() - firstAt) * 2 / later;
+        // Busy meanwhile: the saver runs on, so the kill lands inside whatever it does.
+        const qint64 wait = qint64(share * double(*lines == 0 ? StartUpNanos : 2 * nanosPerSave));
+        for (t.start(); t.nsecsElapsed() < wait;) {
         }
         saver.waitForFinished(0); // notices a saver that died meanwhile
         ok = saver.state() != QProcess::NotRunning || endedWell(saver);
@@ -86,19 +104,22 @@ void StressSaver::killedWhileSaving()
     qInfo("seed %u", seed);
     const int wanted = qEnvironmentVariableIntValue("VARKO_STRESS_KILLS");
     const int kills = wanted > 0 ? wanted : 300;
-    int runs = 0, cutShort = 0;
-    for (int done = 0; done < kills; done += KillsPerArchive) {
+    int runs = 0, cutShort = 0, killed = 0, records = 0;
+    qint64 nanosPerSave = 1'000'000;
+    while (killed < kills) {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = archivePathIn(dir.path());
         StressPlan::Ledger ledger;
-        for (int left = std::min(kills - done, KillsPerArchive); left >= 0; --left, ++runs) {
+        for (bool last = false; !last; ++runs) {
+            last = killed == kills || Module1.LastId > NumberedNames - NamesLeftForTwoRuns;
             // Even line counts stop between saves, odd ones inside a save; a few
             // runs die during start-up.
             const int lines = int(random.bounded(2 * StepsPerRun));
             const StressPlan::Report report =
-                runSaver(dir.path(), runs * 1000, left > 0 ? std::optional(lines) : std::nullopt,
-                         random.bounded(lines == 0 ? 20000 : 3000));
+                runSaver(dir.path(), runs * 1000, last ? std::nullopt : std::optional(lines),
+                         random.generateDouble(), nanosPerSave);
+            killed += last ? 0 : 1;
             // As the program sees it, once start-up has taken back a save the
             // kill interrupted: every completed save there, the interrupted one
             // whole or not at all.
@@ -110,11 +131,14 @@ void StressSaver::killedWhileSaving()
                      qPrintable(QStringLiteral("after run %1: ").arg(runs) + problems.join(u'\n')));
             cutShort += report.pending ? 1 : 0;
         }
-        QVERIFY(ledger.size() > 20);
+        records += ledger.size();
+        Module1 = Module1Vars{}; // the next archive's counter starts at 0
     }
+    QVERIFY(records > 20);
     // The kills did land inside saves.
     QVERIFY(kills < 100 || cutShort > 0);
-    qInfo("%d kills, %d inside a save", kills, cutShort);
+    qInfo("%d kills, %d inside a save, %d games kept; a save took %lld µs", kills, cutShort, records,
+          nanosPerSave / 1000);
 }
 
 void StressSaver::twoCopiesSaveIntoOneArchive()

@@ -9,6 +9,8 @@ work=$(mktemp -d)
 xvfb="" bus="" launcher=""
 cleanup() {
   for pid in $launcher $bus $xvfb; do kill "$pid" 2>/dev/null || true; done
+  # Each gone before the folder goes, so none of them leaves a file behind.
+  for pid in $launcher $bus $xvfb; do timeout 10 tail --pid="$pid" -f /dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -19,8 +21,13 @@ xvfb=$!
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
 export DISPLAY=:$(<"$work/display")
 
+# The buses' sockets, Qt's and the accessibility bus's runtime files: all in
+# the scratch folder, not in /tmp or the home folder.
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 # dbus-daemon forks; it prints the bus address, then its own process id.
-{ read -r address; read -r bus; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+{ read -r address; read -r bus; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 \
+  --address="unix:dir=$XDG_RUNTIME_DIR")
 export DBUS_SESSION_BUS_ADDRESS=$address
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 launcher=$!

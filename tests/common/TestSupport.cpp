@@ -4,6 +4,8 @@
 #include "ui/Fonts.h"
 
 #include <QDialog>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace TestSupport {
 
@@ -56,6 +58,10 @@ void stopScriptingDialogs()
 
 void initialise()
 {
+    // Qt's runtime folder, removed at exit: without XDG_RUNTIME_DIR Qt would
+    // make one in the temporary folder and leave it there.
+    static const QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     MonotonicClock::install(&clock());
     MsgBox::installSeam(&boxes());
     KeepAwake::installSeam(&desktop());
