@@ -3,6 +3,9 @@ BUILD_DIR  ?= build
 ASAN_DIR   ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_TYPE ?= RelWithDebInfo
+# The builds that CMake's makefiles run below this one say nothing of the
+# folders they enter.
+MAKEFLAGS  += --no-print-directory
 
 .PHONY: all deps build run test package test-asan bench fuzz screenshots clean
 

@@ -1,11 +1,11 @@
 #include "dialogs/frmAbout.h"
 
+#include "dialogs/Registry.h"
 #include "ui/AppInfo.h"
 #include "ui/Fonts.h"
 #include "ui/ImageControl.h"
 #include "ui/MessageBox.h"
 #include "ui/ProgramStarter.h"
-#include "ui/Registry.h"
 #include "ui/Twips.h"
 #include "ui/VTimer.h"
 
@@ -21,14 +21,16 @@
 
 namespace {
 
-const QString SysInfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-const QString SysInfoValue = QStringLiteral("PATH");
-const QString SysInfoFolderKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
-const QString SysInfoFolderValue = QStringLiteral("MSINFO");
+const QByteArray SysInfoKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QByteArray SysInfoValue = QByteArrayLiteral("PATH");
+const QByteArray SysInfoFolderKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+const QByteArray SysInfoFolderValue = QByteArrayLiteral("MSINFO");
 const QString SysInfoFile = QStringLiteral("\\MSINFO32.EXE");
 const QString Unavailable = QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
 
-constexpr quint32 BufferSize = 1024;
+// The registry reads into a buffer of this many bytes; a longer value does
+// not fit and counts as missing.
+constexpr qsizetype BufferSize = 1024;
 
 // The form's user scale, in twips per unit; the icons are placed in it.
 constexpr double ScaleX = 1.0649;
@@ -76,16 +78,6 @@ void makeLine(QWidget *parent, int index, int x1Twips, int x2Twips, int yTwips, 
     p.setColor(QPalette::Window, colour);
     line->setPalette(p);
     line->setGeometry(Twips::px(x1Twips), Twips::px(yTwips), Twips::px(x2Twips - x1Twips), thickness);
-}
-
-// A double word is shown as its decimal number (little-endian, as the
-// registry stores it); no caller reads one, both values read are paths.
-QString dwordText(const QByteArray &buffer, quint32 size)
-{
-    quint32 value = 0;
-    for (int i = int(std::min<quint32>(size, 4)) - 1; i >= 0; --i)
-        value = (value << 8) | quint8(buffer.at(i));
-    return QString::number(value);
 }
 
 } // namespace
@@ -241,34 +233,20 @@ std::optional<QString> frmAbout::SysInfoTool()
 }
 
 // Reads one value into KeyVal. NotRead (KeyVal emptied) when the key or the
-// value is missing or the value does not fit the buffer; Failed when the reply
-// makes no sense (a size of nothing, or more than the buffer holds).
-frmAbout::KeyRead frmAbout::GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
-                                        QString &KeyVal)
+// value is missing or the value does not fit the buffer; Failed when the value
+// has no bytes at all. Only a text is taken: other types leave KeyVal as it was.
+frmAbout::KeyRead frmAbout::GetKeyValue(quint32 KeyRoot, const QByteArray &KeyName,
+                                        const QByteArray &SubKeyRef, QString &KeyVal)
 {
-    Registry::Reader &registry = Registry::reader();
-    const Registry::OpenResult key = registry.open(KeyRoot, KeyName.toLocal8Bit(), 0, Registry::KeyAccess);
-    if (key.status != Registry::Success) {
-        KeyVal.clear();
-        return KeyRead::NotRead; // nothing was opened, so nothing is closed
-    }
-    const Registry::QueryResult value = registry.query(key.handle, SubKeyRef.toLocal8Bit(), BufferSize);
-    registry.close(key.handle);
-    if (value.status != Registry::Success) {
+    const std::optional<Registry::Value> value = Registry::reader().value(KeyRoot, KeyName, SubKeyRef);
+    if (!value || value->data.size() > BufferSize) {
         KeyVal.clear();
         return KeyRead::NotRead;
     }
-    if (value.size == 0 || value.size > BufferSize)
+    const QByteArray &bytes = value->data;
+    if (bytes.isEmpty())
         return KeyRead::Failed;
-
-    // The reply lands in a buffer of NULs, as the registry call fills one.
-    const QByteArray buffer = value.data.leftJustified(BufferSize, '\0', true);
-    const int size = int(value.size);
-    const QByteArray cut = buffer.at(size - 1) == '\0' ? buffer.left(size - 1) : buffer.left(size);
-    switch (value.type) {
-    case Registry::TextValue: KeyVal = QString::fromLocal8Bit(cut); break;
-    case Registry::DwordValue: KeyVal = dwordText(buffer, value.size); break;
-    default: break; // other types leave KeyVal as it was
-    }
+    if (value->type == Registry::TextValue)
+        KeyVal = QString::fromLocal8Bit(bytes.endsWith('\0') ? bytes.chopped(1) : bytes);
     return KeyRead::Read;
 }

@@ -36,7 +36,8 @@ private:
     void cmdSysInfo_Click();
     void StartSysInfo();
     std::optional<QString> SysInfoTool();
-    KeyRead GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef, QString &KeyVal);
+    KeyRead GetKeyValue(quint32 KeyRoot, const QByteArray &KeyName, const QByteArray &SubKeyRef,
+                        QString &KeyVal);
 
     QLabel *lblTitle;
     QLabel *lblVersion;

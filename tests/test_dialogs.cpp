@@ -3,12 +3,12 @@
 #include "app/Module1.h"
 #include "archive/GameRecord.h"
 #include "archive/frmGame.h"
+#include "dialogs/Registry.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmSet.h"
 #include "tests/common/TestSupport.h"
 #include "ui/FlexGrid.h"
 #include "ui/ProgramStarter.h"
-#include "ui/Registry.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -21,15 +21,13 @@
 
 namespace {
 
-// What the registry answers for a key's one value; without a reply the key
-// itself is missing.
-using Reply = std::optional<Registry::QueryResult>;
+// What the registry holds for a key's one value; without a reply it is missing.
+using Reply = std::optional<Registry::Value>;
 
-// A text value; Windows counts the terminating NUL in the size.
+// A text value, stored as Windows stores one: with its terminating NUL.
 Reply text(const QByteArray &value)
 {
-    return Registry::QueryResult{Registry::Success, Registry::TextValue, value + '\0',
-                                 quint32(value.size() + 1)};
+    return Registry::Value{Registry::TextValue, value + '\0'};
 }
 
 template <class T = QWidget> T *child(const QWidget &w, const char *name)
@@ -69,33 +67,28 @@ using Gesture = std::function<void(FlexGrid &)>;
 
 Q_DECLARE_METATYPE(Gesture)
 
-// Also the registry and the program starter. Handle 1 is the tool's key, 2
-// the folder's; each is asked for its own value. What is started is recorded;
-// a program named "broken" fails to start.
+// Also the registry and the program starter. The registry holds the tool's
+// value and the folder's, under their keys alone. What is started is
+// recorded; a program named "broken" fails to start.
 class TestDialogs : public QObject, Registry::Reader, ProgramStarter::Seam {
     Q_OBJECT
 
-    Reply m_replies[3]; // by handle; none for 0, any other key
-    int m_openKeys = 0;
+    Reply m_tool, m_folder;
     QStringList m_started;
     QWidget m_main;
     QTemporaryDir m_dir;
     const QString m_path = m_dir.filePath("Varko.dat");
 
-    Registry::OpenResult open(quint32, const QByteArray &name, quint32, quint32) override
+    Reply value(quint32 root, const QByteArray &key, const QByteArray &name) const override
     {
-        const Registry::Handle key = name.endsWith("MSINFO") ? 1 : name.endsWith("Location") ? 2 : 0;
-        if (!m_replies[key])
-            return {Registry::FileNotFound, 0};
-        ++m_openKeys;
-        return {Registry::Success, key};
+        if (root != Registry::LocalMachine)
+            return std::nullopt;
+        if (key == "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO" && name == "PATH")
+            return m_tool;
+        if (key == "SOFTWARE\\Microsoft\\Shared Tools Location" && name == "MSINFO")
+            return m_folder;
+        return std::nullopt;
     }
-    Registry::QueryResult query(Registry::Handle key, const QByteArray &value, quint32) override
-    {
-        QTEST_ASSERT(value == (key == 1 ? "PATH" : "MSINFO"));
-        return *m_replies[key];
-    }
-    long close(Registry::Handle key) override { return key && m_openKeys-- > 0 ? Registry::Success : 6; }
     bool start(const QString &path) override
     {
         m_started << path;
@@ -124,7 +117,7 @@ private slots:
     void init()
     {
         TestSupport::boxes().reset();
-        m_replies[1] = m_replies[2] = {};
+        m_tool = m_folder = std::nullopt;
         m_started.clear();
         Registry::installReader(this);
         ProgramStarter::installSeam(this);
@@ -177,14 +170,15 @@ private slots:
             << text("C:\\Tools\\msinfo.exe") << none << "C:\\Tools\\msinfo.exe";
         QTest::newRow("first fails to start") << text("/opt/broken") << none << "/opt/broken";
         QTest::newRow("second without the file") << none << text("<dir>/elsewhere") << "";
-        QTest::newRow("first of another type")
-            << Reply({Registry::Success, Registry::ExpandTextValue, "%SystemRoot%\\msinfo32.exe", 26}) << dir
-            << "";
-        QTest::newRow("first over 1024 bytes")
-            << Reply({Registry::MoreData, Registry::TextValue, {}, 1500}) << dir << "<dir>/MSINFO32.EXE";
-        QTest::newRow("size 0") << Reply({Registry::Success, Registry::TextValue, {}, 0}) << dir << "";
-        // Off Windows the reader answers the first key with the first tool on
-        // the search path that may be run (hardinfo is preferred, but not
+        QTest::newRow("first of another type") // REG_EXPAND_SZ
+            << Reply({2, "%SystemRoot%\\msinfo32.exe"}) << dir << "";
+        const QByteArray full(1024, 'x');
+        QTest::newRow("first of 1024 bytes, no NUL")
+            << Reply({Registry::TextValue, full}) << dir << QString(full);
+        QTest::newRow("first over 1024 bytes") << text(full) << dir << "<dir>/MSINFO32.EXE";
+        QTest::newRow("size 0") << Reply({Registry::TextValue, {}}) << dir << "";
+        // The default reader answers the first key with the first tool on the
+        // search path that may be run (hardinfo is preferred, but not
         // executable).
         QTest::newRow("desktop reader") << none << none << "<dir>/kinfocenter";
     }
@@ -201,9 +195,9 @@ private slots:
                     (qstrcmp(name, "hardinfo") == 0 || f.setPermissions(QFile::ReadOwner | QFile::ExeOwner)));
         }
         if (second)
-            second = text(second->data.chopped(1).replace("<dir>", QFile::encodeName(dir)));
-        m_replies[1] = first;
-        m_replies[2] = second;
+            second->data.replace("<dir>", QFile::encodeName(dir));
+        m_tool = first;
+        m_folder = second;
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(folder.path()));
         if (started.endsWith("kinfocenter"))
@@ -214,7 +208,6 @@ private slots:
         qputenv("PATH", path);
         started.replace("<dir>", dir);
         QCOMPARE(m_started, started.isEmpty() ? QStringList() : QStringList{started});
-        QCOMPARE(m_openKeys, 0);
         QCOMPARE(TestSupport::boxes().shown.size(), int(started.isEmpty() || started.endsWith("broken")));
     }
 

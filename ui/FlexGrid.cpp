@@ -93,11 +93,6 @@ bool FlexGrid::CellFontBold() const
     return m_col < Cols() && m_source->bold(m_row, m_col);
 }
 
-int FlexGrid::ColWidth(int col) const
-{
-    return col >= 0 && col < m_widths.size() ? Twips::fromPx(m_widths[col]) : 0;
-}
-
 void FlexGrid::setColWidth(int col, int twips)
 {
     if (col < 0 || col >= m_widths.size())

@@ -39,7 +39,6 @@ public:
     QString Text() const;
     bool CellFontBold() const;
 
-    int ColWidth(int col) const;
     void setColWidth(int col, int twips);
     void setWidth(int twips);
     void setHeight(int twips);

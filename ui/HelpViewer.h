@@ -15,7 +15,6 @@ public:
 
     void showContents(const QString &helpFilePath);
 
-    QString helpFile() const { return m_path; }
     QString text() const; // what the window shows, as plain text
     QTextBrowser *browser() const { return m_browser; }
 

@@ -1,4 +1,4 @@
-#include "ui/Registry.h"
+#include "dialogs/Registry.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -12,32 +12,19 @@ namespace {
 // lookup names nothing here.
 class DesktopReader final : public Reader {
 public:
-    OpenResult open(quint32 root, const QByteArray &keyName, quint32, quint32) override
+    std::optional<Value> value(quint32 root, const QByteArray &keyName,
+                               const QByteArray &valueName) const override
     {
-        if (root != LocalMachine || !sameName(keyName, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"))
-            return {FileNotFound, 0};
-        return {Success, SysInfoKey};
-    }
-
-    QueryResult query(Handle key, const QByteArray &valueName, quint32 bufferSize) override
-    {
-        if (key != SysInfoKey || !sameName(valueName, "PATH"))
-            return {};
+        if (root != LocalMachine || !sameName(keyName, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO") ||
+            !sameName(valueName, "PATH"))
+            return std::nullopt;
         const QString tool = findTool();
         if (tool.isEmpty())
-            return {};
-        const QByteArray text = tool.toLocal8Bit() + '\0'; // the NUL is counted, as Windows does
-        const auto size = quint32(text.size());
-        if (size > bufferSize)
-            return {MoreData, TextValue, {}, size};
-        return {Success, TextValue, text, size};
+            return std::nullopt;
+        return Value{TextValue, tool.toLocal8Bit() + '\0'}; // the NUL is counted, as Windows does
     }
 
-    long close(Handle key) override { return key == SysInfoKey ? Success : FileNotFound; }
-
 private:
-    static constexpr Handle SysInfoKey = 1;
-
     // Registry names are not case-sensitive.
     static bool sameName(const QByteArray &a, const char *b)
     {
@@ -59,17 +46,17 @@ private:
     }
 };
 
-Reader *g_installed = nullptr;
+const Reader *g_installed = nullptr;
 
 } // namespace
 
-Reader &reader()
+const Reader &reader()
 {
-    static DesktopReader desktop;
+    static const DesktopReader desktop;
     return g_installed ? *g_installed : desktop;
 }
 
-void installReader(Reader *r)
+void installReader(const Reader *r)
 {
     g_installed = r;
 }

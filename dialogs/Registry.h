@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <optional>
+
+// Reading a value of a Windows-style registry, as the about box looks one up.
+// The program is built for desktops without a registry: the default reader
+// answers from the tools on the search path, and tests install their own.
+// Names and data are narrow strings in the system's code page.
+namespace Registry {
+
+constexpr quint32 LocalMachine = 0x80000002u; // HKEY_LOCAL_MACHINE
+constexpr quint32 TextValue = 1;              // REG_SZ
+
+// A value as the registry stores it: a text's terminating NUL is one of its bytes.
+struct Value {
+    quint32 type = TextValue;
+    QByteArray data;
+};
+
+class Reader {
+public:
+    virtual ~Reader() = default;
+    // Nothing when the key or the value is missing.
+    virtual std::optional<Value> value(quint32 root, const QByteArray &keyName,
+                                       const QByteArray &valueName) const = 0;
+};
+
+// The reader in use: the default one unless another was installed.
+const Reader &reader();
+// Installs a reader (not owned); nullptr goes back to the default.
+void installReader(const Reader *reader);
+
+} // namespace Registry
