@@ -1,11 +1,13 @@
 #pragma once
 
+#include "clock/ToolbarCommand.h"
 #include "ui/ImageList.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <array>
 #include <memory>
+#include <span>
 
 class QGroupBox;
 class QLabel;
@@ -95,7 +97,10 @@ private:
     void moveReport(const QString &start, int minutes, int hours, int &moveMark);
     void showWhiteTurn();
     void showBlackTurn();
+    static std::span<const ToolbarCommand> toolbarCommands();
     void lockGameStart(bool locked);
+    void lockAfterStart();
+    void showAbout();
     void stopAllTimers();
 
     void buildControls();
@@ -107,7 +112,6 @@ private:
     void buildDecoration();
     void connectHandlers();
     void describeForScreenReaders();
-    void assignShortcuts();
 
     std::unique_ptr<frmAbout> m_about;
 };
