@@ -96,6 +96,9 @@ private:
     void overTime(const QString &message);
     void moveReport(const QString &start, int minutes, int hours, int &moveMark);
     void showWhiteTurn();
+    void beginGame(const QString &whiteName, const QString &blackName, const QString &whiteLeft,
+                   const QString &blackLeft);
+    void setGameState(bool running, bool paused);
     void showBlackTurn();
     static std::span<const ToolbarCommand> toolbarCommands();
     void lockGameStart(bool locked);
