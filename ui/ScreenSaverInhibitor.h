@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/KeepAwake.h"
+#include "ui/KeepAwakeSeam.h"
 
 #include <QDBusConnection>
 #include <QObject>
