@@ -54,6 +54,12 @@ void frmMain::setGameState(bool running, bool paused)
     KeepAwake::sync(bRunning && !bPaused);
 }
 
+void frmMain::stopAllTimers()
+{
+    for (VTimer *t : {Timer1, Timer2, Timer3, Timer4})
+        t->setInterval(0);
+}
+
 void frmMain::Set_Limit()
 {
     Gestione_Start();

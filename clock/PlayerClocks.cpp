@@ -85,9 +85,3 @@ void frmMain::overTime(const QString &message)
     Alarm::overTime();
     MsgBox::show(this, message);
 }
-
-void frmMain::stopAllTimers()
-{
-    for (VTimer *t : {Timer1, Timer2, Timer3, Timer4})
-        t->setInterval(0);
-}
