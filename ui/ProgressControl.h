@@ -9,7 +9,6 @@ public:
     explicit ProgressControl(QWidget *parent = nullptr);
 
     float Max() const { return m_max; }
-    float Value() const { return m_value; }
     void setMin(float v);
     void setMax(float v);
     void setValue(float v);

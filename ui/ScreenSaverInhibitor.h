@@ -19,11 +19,11 @@ public:
 
     void inhibit() override;
     void release() override;
-    bool isHeld() const { return m_cookie.has_value(); }
 
 signals:
-    // The service answered an Inhibit (or failed to).
-    void inhibitAnswered();
+    // The service answered an Inhibit (or failed to); `held` says whether the
+    // hold is kept, which it is not when the game stopped meanwhile.
+    void inhibitAnswered(bool held);
 
 private:
     void onInhibitReply(QDBusPendingCallWatcher *watcher);
