@@ -1,14 +1,10 @@
-// What a screen reader says about each part of the main window, and the keys
-// that reach the toolbar's commands. Labels keep their text as their
-// accessible name; the description says what it is.
+// What a screen reader says about each part of the main window. Labels keep
+// their text as their accessible name; the description says what it is.
 #include "clock/frmMain.h"
 
 #include "ui/ImageControl.h"
 #include "ui/ProgressControl.h"
-#include "ui/ToolbarControl.h"
 
-#include <QAction>
-#include <QKeySequence>
 #include <QLabel>
 
 void frmMain::describeForScreenReaders()
@@ -59,26 +55,4 @@ void frmMain::describeForScreenReaders()
 
     for (ImageControl *piece : Image)
         piece->setDecoration(true);
-}
-
-void frmMain::assignShortcuts()
-{
-    const struct {
-        const char *key;
-        QKeySequence keys;
-    } shortcuts[] = {
-        {"Start", QKeySequence(Qt::CTRL | Qt::Key_N)}, {"Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {"Open", QKeySequence(Qt::CTRL | Qt::Key_O)},  {"TimeSet", QKeySequence(Qt::CTRL | Qt::Key_T)},
-        {"Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)},  {"Info", QKeySequence(Qt::Key_F1)},
-    };
-    // A disabled button's action ignores its shortcut too; a held key starts
-    // nothing twice.
-    for (int n = 1; n <= Toolbar1->count(); ++n) {
-        for (const auto &s : shortcuts) {
-            if (Toolbar1->Key(n) == QLatin1String(s.key)) {
-                Toolbar1->action(n)->setShortcut(s.keys);
-                Toolbar1->action(n)->setAutoRepeat(false);
-            }
-        }
-    }
 }

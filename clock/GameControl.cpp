@@ -23,22 +23,41 @@ void frmMain::Gestione_Start()
     LimitGame = Module1.TimeLimit;
     LimitWhite = LimitGame;
     LimitBlack = LimitGame;
-    Frame1->setTitle(Module1.WhiteName);
-    Frame2->setTitle(Module1.BlackName);
+    const QString limit = ClockText::NumberText(LimitGame);
+    beginGame(Module1.WhiteName, Module1.BlackName, limit, limit);
+}
+
+void frmMain::beginGame(const QString &whiteName, const QString &blackName, const QString &whiteLeft,
+                        const QString &blackLeft)
+{
+    Frame1->setTitle(whiteName);
+    Frame2->setTitle(blackName);
     // White's turn; Black's timer stops too, or a timer left running by a
     // pause without a game would make both clocks count.
     showWhiteTurn();
     Timer3->setInterval(TickInterval);
     Timer4->setInterval(500);
     // Each clock's first second is a whole one, whatever ran before, and a
-    // pause given without a game ends here.
+    // pause given before the game ends here.
     for (VTimer *t : {Timer1, Timer2, Timer3})
         t->forgetCarry();
-    bRunning = true;
-    bPaused = false;
-    lblLimitWhite->setText(ClockText::NumberText(LimitGame));
-    lblLimitBlack->setText(ClockText::NumberText(LimitGame));
+    lblLimitWhite->setText(whiteLeft);
+    lblLimitBlack->setText(blackLeft);
+    setGameState(true, false);
+}
+
+void frmMain::setGameState(bool running, bool paused)
+{
+    bRunning = running;
+    bPaused = paused;
+    // The screen stays awake exactly while a game runs unpaused.
     KeepAwake::sync(bRunning && !bPaused);
+}
+
+void frmMain::stopAllTimers()
+{
+    for (VTimer *t : {Timer1, Timer2, Timer3, Timer4})
+        t->setInterval(0);
 }
 
 void frmMain::Set_Limit()
@@ -49,14 +68,12 @@ void frmMain::Set_Limit()
 void frmMain::Gestione_Pausa()
 {
     if (!bPaused) {
-        bPaused = true;
         STB1->setPanelText(3, QStringLiteral("... Pause Game..."));
         PausedTurn = Timer1->Interval() > 0 ? QStringLiteral("1") : QStringLiteral("2");
         stopAllTimers();
-        KeepAwake::sync(bRunning && !bPaused);
+        setGameState(bRunning, true);
         return;
     }
-    bPaused = false;
     STB1->setPanelText(3, QStringLiteral("... Running ..."));
     if (PausedTurn == QLatin1String("1")) {
         Timer1->setInterval(1000);
@@ -67,7 +84,7 @@ void frmMain::Gestione_Pausa()
     }
     Timer3->setInterval(1000);
     Timer4->setInterval(500);
-    KeepAwake::sync(bRunning && !bPaused);
+    setGameState(bRunning, false);
 }
 
 void frmMain::Gestione_Stop()
@@ -86,9 +103,8 @@ void frmMain::Gestione_Stop()
         *counter = 0;
     for (QLabel *l : {LOre, LMinuti, LSecondi, LOreG, LMinutiG, LSecondiG, LOreR, LminutiR, LSecondiR})
         l->setText(QStringLiteral("00"));
-    bRunning = false;
     // A stop also ends a pause, or the next game would run with its keys dead.
-    bPaused = false;
+    setGameState(false, false);
     MoveMarkWhite = 0;
     MoveMarkBlack = 0;
     for (ImageControl *lamp : {FaroSX, FaroAC, FaroDX, FaroSp})
@@ -99,5 +115,4 @@ void frmMain::Gestione_Stop()
     // The stopped game keeps its saved record: a later save of the zeroed
     // clocks takes a name of its own instead of overwriting it.
     Module1.GameName.clear();
-    KeepAwake::sync(bRunning && !bPaused);
 }

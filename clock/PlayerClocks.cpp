@@ -4,7 +4,6 @@
 #include "app/Module1.h"
 #include "clock/ClockText.h"
 #include "ui/Alarm.h"
-#include "ui/KeepAwake.h"
 #include "ui/MessageBox.h"
 #include "ui/ProgressControl.h"
 #include "ui/VTimer.h"
@@ -82,14 +81,7 @@ void frmMain::overTime(const QString &message)
     // The total's tick due at this same moment counts before it stops.
     Timer3->deliverDue();
     stopAllTimers();
-    bRunning = false;
-    KeepAwake::sync(bRunning && !bPaused);
+    setGameState(false, bPaused);
     Alarm::overTime();
     MsgBox::show(this, message);
-}
-
-void frmMain::stopAllTimers()
-{
-    for (VTimer *t : {Timer1, Timer2, Timer3, Timer4})
-        t->setInterval(0);
 }

@@ -7,13 +7,9 @@
 #include "archive/SaveGame.h"
 #include "archive/frmGame.h"
 #include "clock/ClockText.h"
-#include "ui/ImageControl.h"
-#include "ui/KeepAwake.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/StatusBarControl.h"
-#include "ui/ToolbarControl.h"
-#include "ui/VTimer.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -76,23 +72,12 @@ bool frmMain::Carica_Game()
         return false;
     }
     const RestoredGame &g = restored.game;
-    bRunning = true;
-    bPaused = false;
     // A later Save replaces the record this game came from.
     Module1.GameName = trimBlanks(Module1.SelectedGame).toString();
     Module1.TimeLimit = g.limit.number;
     LimitGame = g.limit.number;
     LimitWhite = std::max(g.whiteLeft.number, 0);
     LimitBlack = std::max(g.blackLeft.number, 0);
-    Frame1->setTitle(g.whitePlayer);
-    Frame2->setTitle(g.blackPlayer);
-    // White to move: only White's clock runs.
-    showWhiteTurn();
-    Timer3->setInterval(TickInterval);
-    Timer4->setInterval(500);
-    lblLimitWhite->setText(leftText(g.whiteLeft));
-    lblLimitBlack->setText(leftText(g.blackLeft));
-
     const struct {
         int &counter;
         QLabel *label;
@@ -112,12 +97,10 @@ bool frmMain::Carica_Game()
         c.counter = c.field.number;
         c.label->setText(c.field.text);
     }
-    // The restored clocks are the marks of the next move reports, and no
-    // part-second of the game before carries over.
+    // The restored clocks are the marks of the next move reports.
     MoveMarkWhite = wholeMinutes(Minuti, Ore);
     MoveMarkBlack = wholeMinutes(MinutiG, OreG);
-    for (VTimer *t : {Timer1, Timer2, Timer3})
-        t->forgetCarry();
-    KeepAwake::sync(bRunning && !bPaused);
+    // White to move, whoever was to move when the game was saved.
+    beginGame(g.whitePlayer, g.blackPlayer, leftText(g.whiteLeft), leftText(g.blackLeft));
     return true;
 }

@@ -2,19 +2,14 @@
 
 #include "app/Module1.h"
 #include "archive/ArchiveStartup.h"
-#include "clock/ClockText.h"
 #include "dialogs/frmAbout.h"
 #include "ui/AppInfo.h"
-#include "ui/HelpViewer.h"
 #include "ui/ImageControl.h"
 #include "ui/KeepAwake.h"
 #include "ui/MessageBox.h"
-#include "ui/Modal.h"
-#include "ui/StatusBarControl.h"
 #include "ui/ToolbarControl.h"
 #include "ui/VTimer.h"
 
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -22,7 +17,6 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
     buildControls();
     describeForScreenReaders();
-    assignShortcuts();
     connectHandlers();
     Form_Load();
 }
@@ -95,45 +89,4 @@ void frmMain::keyPressEvent(QKeyEvent *event)
         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         Form_KeyPress(text.at(0).unicode());
     QMainWindow::keyPressEvent(event);
-}
-
-void frmMain::Toolbar1_ButtonClick(int, const QString &key)
-{
-    if (key == QLatin1String("Start")) {
-        Gestione_Start();
-        if (Module1.TimeLimit != 0)
-            lockGameStart(true);
-    } else if (key == QLatin1String("Save")) {
-        Esegue_Salvataggio();
-    } else if (key == QLatin1String("Open")) {
-        Esegue_Apertura();
-    } else if (key == QLatin1String("Stop")) {
-        Gestione_Stop();
-    } else if (key == QLatin1String("Exit")) {
-        close();
-    } else if (key == QLatin1String("TimeSet")) {
-        Set_Limit();
-        if (Module1.TimeLimit != 0)
-            lockGameStart(true);
-    } else if (key == QLatin1String("Pause")) {
-        Gestione_Pausa();
-    } else if (key == QLatin1String("Info")) {
-        openHelp();
-    } else if (key == QLatin1String("About")) {
-        if (!m_about)
-            m_about = std::make_unique<frmAbout>(this);
-        Modal::exec(*m_about);
-    }
-}
-
-void frmMain::lockGameStart(bool locked)
-{
-    // Start, Options and Open: a running game may be neither restarted nor replaced.
-    for (int entry : {1, 7, 3})
-        Toolbar1->setEnabled(entry, !locked);
-}
-
-void frmMain::openHelp()
-{
-    Help::showContents(App::HelpFile(), this);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "clock/ToolbarCommand.h"
 #include "ui/ImageList.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <array>
 #include <memory>
+#include <span>
 
 class QGroupBox;
 class QLabel;
@@ -94,8 +96,14 @@ private:
     void overTime(const QString &message);
     void moveReport(const QString &start, int minutes, int hours, int &moveMark);
     void showWhiteTurn();
+    void beginGame(const QString &whiteName, const QString &blackName, const QString &whiteLeft,
+                   const QString &blackLeft);
+    void setGameState(bool running, bool paused);
     void showBlackTurn();
+    static std::span<const ToolbarCommand> toolbarCommands();
     void lockGameStart(bool locked);
+    void lockAfterStart();
+    void showAbout();
     void stopAllTimers();
 
     void buildControls();
@@ -107,7 +115,6 @@ private:
     void buildDecoration();
     void connectHandlers();
     void describeForScreenReaders();
-    void assignShortcuts();
 
     std::unique_ptr<frmAbout> m_about;
 };

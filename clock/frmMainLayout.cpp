@@ -6,7 +6,6 @@
 #include "ui/ImageControl.h"
 #include "ui/ProgressControl.h"
 #include "ui/StatusBarControl.h"
-#include "ui/ToolbarControl.h"
 #include "ui/Twips.h"
 #include "ui/VTimer.h"
 
@@ -98,60 +97,6 @@ void frmMain::buildControls()
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer4->setObjectName(QStringLiteral("Timer4"));
-}
-
-void frmMain::buildToolbar()
-{
-    ImageList1 = ImageList({
-        QStringLiteral(":/toolbar/01_help_book.svg"),
-        QStringLiteral(":/toolbar/02_floppy.svg"),
-        QStringLiteral(":/toolbar/03_question_small.svg"),
-        QStringLiteral(":/toolbar/04_question_large.svg"),
-        QStringLiteral(":/toolbar/05_coffee.svg"),
-        QStringLiteral(":/toolbar/06_atom.svg"),
-        QStringLiteral(":/toolbar/07_no_entry.svg"),
-        QStringLiteral(":/toolbar/08_flag.svg"),
-        QStringLiteral(":/toolbar/09_alarm_clock.svg"),
-        QStringLiteral(":/toolbar/10_question_badge.svg"),
-        QStringLiteral(":/toolbar/11_open_folder.svg"),
-    });
-    Toolbar1 = named(new ToolbarControl(centralWidget()), QStringLiteral("Toolbar1"));
-    Toolbar1->setGeometry(Twips::rect(0, 0, 9855, 540));
-    // Icon above caption in 540 twips: no room for the style's own padding.
-    Toolbar1->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; }"
-                                           "QToolButton { padding: 0px; margin: 0px; }"));
-    // With a style sheet on the toolbar its buttons take the application's
-    // font, not the toolbar's, so each button gets the small font itself.
-    QFont small = font();
-    small.setPointSizeF(7.5);
-    // Key, caption, tooltip, picture of ImageList1; no key: a separator.
-    const struct {
-        const char *key, *caption, *toolTip;
-        int picture;
-    } entries[] = {
-        {"Start", "Start", "Start the Game", 6},
-        {"Save", "Save", "", 2},
-        {"Open", "Open", "", 11},
-        {"Stop", "Stop", "Erase current Game", 7},
-        {"Exit", "Exit", "Leave program", 8},
-        {nullptr, nullptr, nullptr, 0},
-        {"TimeSet", "Options", "Set Limit Time", 9},
-        {"Pause", "Pause", "Pause Game", 5},
-        {nullptr, nullptr, nullptr, 0},
-        {"Info", "Info", "", 1},
-        {"About", "About", "", 10},
-    };
-    for (const auto &e : entries) {
-        if (!e.key) {
-            Toolbar1->addSeparatorEntry();
-            continue;
-        }
-        Toolbar1->addButton(QString::fromLatin1(e.key), QString::fromLatin1(e.caption),
-                            QString::fromLatin1(e.toolTip), ImageList1.picture(e.picture));
-        QWidget *button = Toolbar1->buttonWidget(Toolbar1->count());
-        button->setFixedSize(Twips::size(645, 540));
-        button->setFont(small);
-    }
 }
 
 void frmMain::buildStatusBar()

@@ -38,7 +38,7 @@ private slots:
         const auto systemClock = qScopeGuard([] { WallClock::install({}); });
         MainWindowFixture f;
         frmMain &w = f.w();
-        QCOMPARE(w.STB1->panelText(2), QStringLiteral("09:05:07")); // the time of day to the second
+        QCOMPARE(f.panel("STB1_Panel2"), QStringLiteral("09:05:07")); // the time of day to the second
         QVERIFY(!drawsColour(w.pg2)); // an empty bar draws no sliver of its chunk
         QVERIFY(f.idle());
         QCOMPARE(QFile(Module1.ArchivePath).size(), 102);
@@ -54,10 +54,10 @@ private slots:
         // No names were given.
         QCOMPARE(w.Frame1->title() + w.lblLimitWhite->text() + w.lblLimitBlack->text(),
                  QStringLiteral(" 29 30"));
-        QCOMPARE(w.pg2->Value(), 30.f);
+        QCOMPARE(w.pg2->value(), 30);
         QVERIFY(drawsColour(w.pg2));
         f.play(1000);
-        QCOMPARE(w.pg2->Value(), 29.f);
+        QCOMPARE(w.pg2->value(), 29);
     }
 
     void clockRollsOver_data()
@@ -178,7 +178,8 @@ private slots:
         f.press(keys);
         if (!f.w().isVisible())
             seen << QStringLiteral("closed");
-        if (Help::openViewer() && Help::openViewer()->isVisible())
+        HelpViewer *help = f.w().findChild<HelpViewer *>();
+        if (help && help->isVisible())
             seen << QStringLiteral("help");
         if (f.whiteToMove() && f.w().bRunning && !f.w().bPaused)
             seen << QStringLiteral("White to move");
@@ -186,8 +187,8 @@ private slots:
             seen << f.status();
         QTEST(seen.join(QStringLiteral(", ")), "outcome");
         QVERIFY(TestSupport::boxes().shown.isEmpty());
-        if (Help::openViewer())
-            Help::openViewer()->close();
+        if (help)
+            help->close();
     }
 
     void overTimeStopsEverythingOnce_data()
@@ -310,15 +311,18 @@ private slots:
         frmMain &w = f.w();
         w.STB1->setPanelText(3, QStringLiteral("note"));
         const QList<ImageControl *> order{w.FaroSX, w.FaroAC, w.FaroDX, w.FaroSp};
+        const ImageControl *icon = w.STB1->findChild<ImageControl *>();
         QList<QImage> seen;
         for (int tick = 1; tick <= 8; ++tick) {
             TestSupport::clock().advanceMs(500);
             ImageControl *lit = order.at((tick - 1) % 4);
             for (ImageControl *lamp : order)
                 QCOMPARE(lamp->isHidden(), lamp != lit);
-            const QString picture = w.STB1->panelPicture(3);
-            QCOMPARE(picture, QStringLiteral(":/status/clock_%1.svg").arg(tick));
-            seen << SvgPixmap::render(picture, {64, 64}, 1).toImage();
+            // The icon shows this step's picture, drawn at its size.
+            const QString picture = QStringLiteral(":/status/clock_%1.svg").arg(tick);
+            seen << icon->pixmap().toImage();
+            QCOMPARE(seen.last(),
+                     SvgPixmap::render(picture, icon->size(), icon->devicePixelRatioF()).toImage());
             QVERIFY2(seen.count(seen.last()) == 1, qPrintable(picture + " repeats an earlier step"));
             QCOMPARE(f.status(), tick < 8 ? QStringLiteral("note") : QString());
         }

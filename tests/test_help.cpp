@@ -9,6 +9,17 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 
+// The viewer opened beside `main`, or nullptr when none is open.
+static HelpViewer *viewerOf(const QWidget &main)
+{
+    return main.findChild<HelpViewer *>();
+}
+
+static QString textOf(const HelpViewer &viewer)
+{
+    return viewer.findChild<QTextBrowser *>()->toPlainText();
+}
+
 class TestHelp : public QObject {
     Q_OBJECT
 private slots:
@@ -28,17 +39,17 @@ private slots:
         clock.setInterval(1000);
         Help::showContents(missing, &main);
         TestSupport::clock().advanceInSteps(3000);
-        HelpViewer *viewer = Help::openViewer();
+        HelpViewer *viewer = viewerOf(main);
         QVERIFY(viewer && viewer->isVisible());
-        QVERIFY2(viewer->text().contains(missing), qPrintable(viewer->text()));
+        QVERIFY2(textOf(*viewer).contains(missing), qPrintable(textOf(*viewer)));
         QCOMPARE(ticks.count(), 3);
         QVERIFY(main.isEnabled() && TestSupport::boxes().shown.isEmpty());
 
-        QScrollBar *bar = viewer->browser()->verticalScrollBar();
+        QScrollBar *bar = viewer->findChild<QTextBrowser *>()->verticalScrollBar();
         for (int showing = 0; showing < 2; ++showing) {
             Help::showContents(QStringLiteral(VARKO_HELP_SOURCE), &main);
-            QCOMPARE(Help::openViewer(), viewer);
-            QVERIFY(viewer->text().startsWith(QStringLiteral("Varko Chronometer")));
+            QCOMPARE(main.findChildren<HelpViewer *>(), QList<HelpViewer *>{viewer});
+            QVERIFY(textOf(*viewer).startsWith(QStringLiteral("Varko Chronometer")));
             QVERIFY(viewer->frameGeometry().left() > main.frameGeometry().right());
             QCOMPARE(bar->value(), 0);
             QVERIFY(bar->maximum() > 0);
@@ -47,11 +58,11 @@ private slots:
         // Escape and Ctrl+W close the viewer when it has the keyboard.
         for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
             Help::showContents(QStringLiteral(VARKO_HELP_SOURCE), &main);
-            Help::openViewer()->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(Help::openViewer()));
-            QTest::keySequence(Help::openViewer()->browser(), keys);
+            viewerOf(main)->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(viewerOf(main)));
+            QTest::keySequence(viewerOf(main)->findChild<QTextBrowser *>(), keys);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QVERIFY(!Help::openViewer());
+            QVERIFY(!viewerOf(main));
         }
     }
 

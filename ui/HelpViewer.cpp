@@ -41,11 +41,6 @@ HelpViewer::HelpViewer(QWidget *mainWindow)
         resize(ViewerWidth, ViewerMinHeight);
 }
 
-QString HelpViewer::text() const
-{
-    return m_browser->toPlainText();
-}
-
 void HelpViewer::showContents(const QString &helpFilePath)
 {
     m_path = helpFilePath;
@@ -115,7 +110,6 @@ public:
         m_viewer->show();
         m_viewer->raise();
     }
-    HelpViewer *viewer() const { return m_viewer; }
 
 private:
     QPointer<HelpViewer> m_viewer;
@@ -135,11 +129,6 @@ void showContents(const QString &helpFilePath, QWidget *mainWindow)
 {
     Seam &seam = g_seam ? *g_seam : real();
     seam.showContents(helpFilePath, mainWindow);
-}
-
-HelpViewer *openViewer()
-{
-    return real().viewer();
 }
 
 void installSeam(Seam *seam)

@@ -15,8 +15,6 @@ public:
 
     void showContents(const QString &helpFilePath);
 
-    QString text() const; // what the window shows, as plain text
-    QTextBrowser *browser() const { return m_browser; }
 
 private:
     void placeBeside(const QWidget *mainWindow);
@@ -31,9 +29,6 @@ namespace Help {
 // Opens the help viewer at the contents of the file, reusing the window when
 // it is already open, and returns at once.
 void showContents(const QString &helpFilePath, QWidget *mainWindow);
-
-// The open viewer window, or nullptr when there is none.
-HelpViewer *openViewer();
 
 class Seam {
 public:

@@ -12,7 +12,6 @@ public:
     explicit ImageControl(QWidget *parent = nullptr);
 
     void setPicture(const QString &resourcePath);
-    QString picture() const { return m_path; }
 
     void move(int leftTwips, int topTwips); // position in twips
 

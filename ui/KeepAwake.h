@@ -1,18 +1,13 @@
 #pragma once
 
+#include "ui/KeepAwakeSeam.h"
+
 // Keeps the screen from blanking while a game runs.
 namespace KeepAwake {
 
 // Asks the desktop to keep the screen awake when `gameRunning` turns true and
 // lets go when it turns false; repeating the current state does nothing.
 void sync(bool gameRunning);
-
-class Seam {
-public:
-    virtual ~Seam() = default;
-    virtual void inhibit() = 0;
-    virtual void release() = 0;
-};
 
 // Installs a seam (not owned) and forgets any hold; nullptr goes back to the
 // desktop's screen saver service.

@@ -8,7 +8,6 @@ class ProgressControl : public QProgressBar {
 public:
     explicit ProgressControl(QWidget *parent = nullptr);
 
-    float Value() const { return m_value; }
     void setMin(float v);
     void setMax(float v);
     void setValue(float v);

@@ -53,7 +53,7 @@ void ScreenSaverInhibitor::onInhibitReply(QDBusPendingCallWatcher *watcher)
         if (!m_wanted)
             release();
     }
-    emit inhibitAnswered();
+    emit inhibitAnswered(m_cookie.has_value());
 }
 
 void ScreenSaverInhibitor::release()

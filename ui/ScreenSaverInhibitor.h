@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/KeepAwake.h"
+#include "ui/KeepAwakeSeam.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -19,11 +19,11 @@ public:
 
     void inhibit() override;
     void release() override;
-    bool isHeld() const { return m_cookie.has_value(); }
 
 signals:
-    // The service answered an Inhibit (or failed to).
-    void inhibitAnswered();
+    // The service answered an Inhibit (or failed to); `held` says whether the
+    // hold is kept, which it is not when the game stopped meanwhile.
+    void inhibitAnswered(bool held);
 
 private:
     void onInhibitReply(QDBusPendingCallWatcher *watcher);

@@ -71,27 +71,12 @@ void StatusBarControl::refreshClock()
     m_time->setText(locale.toString(now.time(), QStringLiteral("HH:mm:ss")));
 }
 
-QString StatusBarControl::panelText(int panel) const
-{
-    switch (panel) {
-    case 1: return m_date->text();
-    case 2: return m_time->text();
-    case 3: return m_text->text();
-    default: return {};
-    }
-}
-
 void StatusBarControl::setPanelText(int panel, const QString &text)
 {
     if (panel != 3 || m_text->text() == text)
         return;
     // The label's own name-change event is what screen readers announce.
     m_text->setText(text);
-}
-
-QString StatusBarControl::panelPicture(int panel) const
-{
-    return panel == 3 ? m_icon->picture() : QString();
 }
 
 void StatusBarControl::setPanelPicture(int panel, const QString &resourcePath)

@@ -13,9 +13,7 @@ class StatusBarControl : public QFrame {
 public:
     explicit StatusBarControl(QWidget *parent = nullptr);
 
-    QString panelText(int panel) const;
-    void setPanelText(int panel, const QString &text); // panel 3 only
-    QString panelPicture(int panel) const;
+    void setPanelText(int panel, const QString &text);            // panel 3 only
     void setPanelPicture(int panel, const QString &resourcePath); // panel 3 only
 
     // Lays the panels out with these widths (pixels).

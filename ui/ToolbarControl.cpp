@@ -47,22 +47,10 @@ const ToolbarControl::Entry *ToolbarControl::entry(int n) const
     return n >= 1 && n <= count() ? &m_entries[size_t(n - 1)] : nullptr;
 }
 
-bool ToolbarControl::isSeparator(int n) const
-{
-    const Entry *e = entry(n);
-    return e && e->separator;
-}
-
 QString ToolbarControl::Key(int n) const
 {
     const Entry *e = entry(n);
     return e ? e->key : QString();
-}
-
-bool ToolbarControl::Enabled(int n) const
-{
-    const Entry *e = entry(n);
-    return e && e->action->isEnabled();
 }
 
 void ToolbarControl::setEnabled(int n, bool enabled)

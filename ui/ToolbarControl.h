@@ -19,9 +19,7 @@ public:
     void addSeparatorEntry();
 
     int count() const { return int(m_entries.size()); }
-    bool isSeparator(int n) const;
     QString Key(int n) const;
-    bool Enabled(int n) const;
     void setEnabled(int n, bool enabled);
     QAction *action(int n) const;
     QWidget *buttonWidget(int n) const;

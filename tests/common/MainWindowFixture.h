@@ -97,7 +97,14 @@ struct MainWindowFixture {
     // Lets time pass as the event loop would see it.
     static void play(qint64 ms) { TestSupport::clock().advanceInSteps(ms, 100); }
 
-    QString status() const { return window->STB1->panelText(3); }
+    // A status bar panel as the window shows it: STB1_Panel1 (the date),
+    // STB1_Panel2 (the time) or STB1_Text (the status line).
+    QString panel(const char *name) const
+    {
+        const auto *label = window->STB1->findChild<QLabel *>(QLatin1String(name));
+        return label ? label->text() : QStringLiteral("no panel ") + QLatin1String(name);
+    }
+    QString status() const { return panel("STB1_Text"); }
     // Only this player's push-button is down and only his clock runs.
     bool toMove(bool white) const
     {
@@ -129,7 +136,7 @@ struct MainWindowFixture {
     {
         QStringList entries;
         for (int i = 1; i <= window->Toolbar1->count(); ++i)
-            if (!window->Toolbar1->isSeparator(i) && !window->Toolbar1->Enabled(i))
+            if (!window->Toolbar1->action(i)->isSeparator() && !window->Toolbar1->action(i)->isEnabled())
                 entries << QString::number(i);
         return entries.join(u' ');
     }

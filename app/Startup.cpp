@@ -1,4 +1,4 @@
-#include "clock/Startup.h"
+#include "app/Startup.h"
 
 #include "clock/frmMain.h"
 #include "ui/AccessibleFactory.h"

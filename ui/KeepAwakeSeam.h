@@ -1,0 +1,15 @@
+#pragma once
+
+namespace KeepAwake {
+
+// What keeps the screen awake: the desktop's screen saver service, or a
+// test's stand-in. A header of its own, so that the service can implement it
+// without seeing the policy that drives it.
+class Seam {
+public:
+    virtual ~Seam() = default;
+    virtual void inhibit() = 0;
+    virtual void release() = 0;
+};
+
+} // namespace KeepAwake
