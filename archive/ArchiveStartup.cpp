@@ -2,6 +2,7 @@
 
 #include "app/Module1.h"
 #include "archive/Archive.h"
+#include "archive/InstalledFolder.h"
 #include "archive/PosixFile.h"
 
 #include <QCoreApplication>
@@ -41,19 +42,51 @@ ArchiveResult openInUserFolder()
     return openOrCreateAt(archivePathIn(folder));
 }
 
+QString unavailable()
+{
+    return QCoreApplication::translate("Archive", "The clocks work, but games cannot be saved or opened.");
+}
+
+// A Varko.dat beside an installed program was left there by an older version
+// run by someone who could write into the folder. Only such a user can move
+// it, so only such a user is told; to everyone else it is none of theirs.
+QString strayArchiveNote(const QString &programFolder)
+{
+    const QString stray = archivePathIn(programFolder);
+    if (!bFileEsiste(stray) || !QFileInfo(QDir::fromNativeSeparators(programFolder)).isWritable())
+        return {};
+    return QCoreApplication::translate("Archive",
+                                       "The archive %1 beside the installed program is not used: the games "
+                                       "are kept in %2. To carry on with the games of %1 instead, move it "
+                                       "there while the program is closed.")
+        .arg(stray, Module1.ArchivePath);
+}
+
+// The folder of an installed program belongs to the system: an archive that
+// one user (root above all) created there would refuse every other user's
+// saves and outlive the package. Its archive is the per-user one, or none.
+ArchiveStartup openForInstalledProgram(const QString &programFolder)
+{
+    Module1.ArchivePath.clear();
+    const ArchiveResult opened = openInUserFolder();
+    if (!opened.ok)
+        return {false, opened.message + u'\n' + unavailable()};
+    return {true, strayArchiveNote(programFolder)};
+}
+
 } // namespace
 
 ArchiveStartup openArchiveAtStartup(const QString &programFolder)
 {
     PosixFile::refuseWritesPastSizeLimit();
+    if (isInstalledFolder(programFolder))
+        return openForInstalledProgram(programFolder);
     const QString primary = archivePathIn(programFolder);
     Module1.ArchivePath = primary;
-    const QString unavailable =
-        QCoreApplication::translate("Archive", "The clocks work, but games cannot be saved or opened.");
     const QString notAFile = PosixFile::whyNotAFile(primary);
     if (notAFile.isEmpty() && bFileEsiste(primary)) {
         const ArchiveResult read = Legge_Sequenza_daFile();
-        return {read.ok, read.ok ? QString() : read.message + u' ' + unavailable};
+        return {read.ok, read.ok ? QString() : read.message + u' ' + unavailable()};
     }
     // The program's folder keeps the archive whenever it can take one; the
     // per-user folder is only for a folder that cannot.
@@ -73,5 +106,5 @@ ArchiveStartup openArchiveAtStartup(const QString &programFolder)
                           QCoreApplication::translate("Archive", "The games are kept in %1 instead.")
                               .arg(Module1.ArchivePath)};
     Module1.ArchivePath = primary;
-    return {false, here.message + u'\n' + fallback.message + u'\n' + unavailable};
+    return {false, here.message + u'\n' + fallback.message + u'\n' + unavailable()};
 }

@@ -16,4 +16,6 @@ struct ArchiveStartup {
 // archive is used (ok). When nothing works, ok is false with one message
 // naming the paths and reasons; Module1.ArchivePath stays on the program
 // folder, so later archive commands report their own failure.
+// An installed program (isInstalledFolder) uses the per-user archive only and
+// never creates a file in its own folder, whatever lies there.
 ArchiveStartup openArchiveAtStartup(const QString &programFolder);

@@ -4,6 +4,7 @@
 #include "archive/ArchiveStartup.h"
 #include "archive/Cp1252.h"
 #include "archive/FileSystem.h"
+#include "archive/InstalledFolder.h"
 #include "archive/RestoreGame.h"
 #include "archive/SaveGame.h"
 #include "tests/common/FaultyDisk.h"
@@ -18,6 +19,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ArchiveTest;
 
@@ -171,6 +173,111 @@ private slots:
         QVERIFY2(!found.ok && found.message.contains(openReason), qPrintable(found.message));
         QVERIFY2(!saved.ok && saved.message.contains(openReason), qPrintable(saved.message));
         QVERIFY(!QFileInfo(m_path).isFile()); // nothing created behind a dangling link
+    }
+
+    // Installed: the configured and the system's program folders always, any
+    // other <prefix>/bin or <prefix>/games only with the help file where an
+    // installation puts it.
+    void installedFolder_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("installed");
+        const QStringList none;
+        const QStringList help{"/opt/v/share/varko/VARKOHELP.HLP"};
+        QTest::newRow("configured") << "/opt/cfg/bin" << none << true;
+        QTest::newRow("configured, trailing slash") << "/opt/cfg/bin/" << none << true;
+        for (const char *system : {"/usr/bin", "/usr/games", "/usr/local/bin", "/usr/local/games"})
+            QTest::newRow(system) << system << none << true;
+        QTest::newRow("unclean /usr/local/bin") << "/usr/share/../local//bin" << none << true;
+        QTest::newRow("prefix bin") << "/opt/v/bin" << help << true;
+        QTest::newRow("prefix games") << "/opt/v/games" << help << true;
+        QTest::newRow("root prefix") << "/bin" << QStringList{"/share/varko/VARKOHELP.HLP"} << true;
+        QTest::newRow("prefix without help") << "/opt/v/bin" << none << false;
+        QTest::newRow("help only beside") << "/opt/v/bin" << QStringList{"/opt/v/bin/VARKOHELP.HLP"} << false;
+        QTest::newRow("help of another prefix") << "/opt/w/bin" << help << false;
+        QTest::newRow("not bin or games") << "/opt/v/sbin" << help << false;
+        QTest::newRow("build tree") << "/home/a/varko/build"
+                                    << QStringList{"/home/a/varko/build/VARKOHELP.HLP"} << false;
+        QTest::newRow("below a system folder") << "/usr/bin/x" << none << false;
+        QTest::newRow("other system folder") << "/usr/lib" << none << false;
+        QTest::newRow("relative") << "bin" << QStringList{"share/varko/VARKOHELP.HLP"} << false;
+        QTest::newRow("empty") << "" << none << false;
+    }
+    void installedFolder()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, files);
+        QFETCH(bool, installed);
+        const auto isFile = [&files](const QString &path) { return files.contains(path); };
+        QCOMPARE(isInstalledFolder(folder, "/opt/cfg/bin", isFile), installed);
+    }
+
+    // A program in <root>/usr/bin, the help in <root>/usr/share/varko, keeps its
+    // archive in the per-user folder only: nothing is created beside it, though
+    // it could be, and a Varko.dat lying there is left alone and named to a
+    // user who can move it. Without the help there it keeps its own folder.
+    void installedProgramStartup_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QByteArray>("beside"); // Varko.dat beside the program
+        QTest::addColumn<bool>("writable");     // the program's folder
+        QTest::addColumn<bool>("userArchive");  // the per-user one exists
+        QTest::addColumn<bool>("told");
+        const QByteArray stray = archiveOf({"Stray"}, "7  ");
+        QTest::newRow("new user archive") << true << QByteArray() << true << false << false;
+        QTest::newRow("user archive") << true << QByteArray() << true << true << false;
+        QTest::newRow("archive beside") << true << stray << true << true << true;
+        QTest::newRow("archive beside, not writable") << true << stray << false << true << false;
+        QTest::newRow("own folder named bin") << false << QByteArray() << true << true << false;
+    }
+    void installedProgramStartup()
+    {
+        QFETCH(bool, installed);
+        QFETCH(QByteArray, beside);
+        QFETCH(bool, writable);
+        QFETCH(bool, userArchive);
+        QFETCH(bool, told);
+        if (!writable && ::geteuid() == 0)
+            QSKIP("root writes into any folder");
+        const QString bin = programFolder(installed);
+        QVERIFY(!bin.isEmpty());
+        const QString besidePath = archivePathIn(bin);
+        if (!beside.isEmpty())
+            QVERIFY(writeFile(besidePath, beside));
+        if (!userArchive)
+            removeUserArchive();
+        QVERIFY(QFile::setPermissions(bin, writable ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                    : QFile::ReadOwner | QFile::ExeOwner));
+        const ArchiveStartup started = openArchiveAtStartup(bin);
+        QVERIFY(QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(started.ok);
+        QCOMPARE(started.message.contains(besidePath) && started.message.contains(m_user), told);
+        QCOMPARE(started.message.isEmpty(), !told);
+        QCOMPARE(Module1.ArchivePath, installed ? m_user : besidePath);
+        QCOMPARE(Module1.LastId, qint16(userArchive && installed ? 5 : 0));
+        QCOMPARE(fileBytes(Module1.ArchivePath),
+                 userArchive && installed ? Elsewhere : GameRecord::idRecord(0));
+        if (installed) {
+            QCOMPARE(QDir(bin).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                     beside.isEmpty() ? QStringList() : QStringList{"Varko.dat"});
+            QCOMPARE(fileBytes(besidePath), beside);
+        }
+    }
+
+    // With the per-user archive unusable an installed program has none: the
+    // start and a later save say why, and still nothing lands beside it.
+    void installedProgramWithoutUserFolder()
+    {
+        const QString bin = programFolder(true);
+        QVERIFY(!bin.isEmpty());
+        removeUserArchive();
+        QVERIFY(QDir().mkpath(m_user));
+        const ArchiveStartup started = openArchiveAtStartup(bin);
+        QVERIFY2(!started.ok && started.message.contains(m_user), qPrintable(started.message));
+        const SaveResult saved = saveGame(IdleGame);
+        QVERIFY2(!saved.ok && saved.message.contains(m_user), qPrintable(saved.message));
+        QVERIFY(QDir(bin).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     }
 
     void creatingKeepsArchiveMadeMeanwhile()
@@ -376,6 +483,17 @@ private:
         QDir(m_user).removeRecursively();
     }
     ArchiveStartup startUp() const { return openArchiveAtStartup(m_dir->path()); }
+    // usr/bin in the temporary folder, with the help file installed beside it
+    // in usr/share/varko or not; empty when it cannot be laid out.
+    QString programFolder(bool installed) const
+    {
+        const QString bin = m_dir->filePath("usr/bin");
+        const QString shared = m_dir->filePath("usr/share/varko");
+        const bool laidOut =
+            QDir().mkpath(bin) &&
+            (!installed || (QDir().mkpath(shared) && writeFile(shared + "/VARKOHELP.HLP", "x")));
+        return laidOut ? bin : QString();
+    }
 
     std::optional<QTemporaryDir> m_dir;
     QString m_path; // Varko.dat in m_dir

@@ -3,7 +3,7 @@
 # checks it: control fields, file layout, lintian, the desktop entry and
 # AppStream metainfo validators, and the program unpacked into a scratch root
 # starting headless, finding its help under share/varko and keeping its
-# archive in the per-user folder.
+# archive in the per-user folder, as root too.
 # Usage: test_package.sh <cpack> <build dir> <version> <application id>
 set -uo pipefail
 
@@ -60,7 +60,45 @@ appstreamcli validate --no-net --strict "$metainfo" >&2 || fail "appstreamcli va
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo does not launch $id.desktop"
 grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$metainfo" || fail "metainfo does not list release $version"
 
-# The unpacked program, started as a user who cannot write into its folder.
+# Starts the unpacked program headless through the command given (the user to
+# run as and the environment), waits until it has found its help and made the
+# archive $1, ends it, and checks both; $2 names the run in failures.
+run_unpacked() {
+  local archive=$1 run=$2 log=$work/stderr; shift 2
+  "$@" QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=varko.help.info=true "$root/usr/bin/varko" 2>"$log" &
+  local pid=$!
+  for _ in $(seq 300); do
+    grep -q 'help file:' "$log" && [[ -s $archive ]] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null || fail "$run: the program ended by itself: $(cat "$log")"
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  grep -qx "varko.help: help file: $root/usr/share/varko/VARKOHELP.HLP" "$log" \
+    || fail "$run: help file not found under share/varko: $(cat "$log")"
+  [[ $(stat -c %s "$archive" 2>/dev/null) == 102 ]] || fail "$run: no new archive $archive"
+}
+
+# As root, who could write into usr/bin, the installed program still keeps
+# its archive in the per-user folder of its HOME and creates nothing beside
+# itself (nor anywhere else in the installation). Without root, a user
+# namespace maps the caller to root.
+as_root=()
+if [[ $(id -u) -ne 0 ]]; then
+  as_root=(unshare --map-root-user)
+  "${as_root[@]}" true || fail "cannot run as root in a user namespace"
+fi
+root_home=$work/root-home
+mkdir -p "$root_home/runtime" "$root_home/tmp"
+chmod 700 "$root_home/runtime"
+files_before=$(find "$root" | sort)
+run_unpacked "$root_home/.local/share/Varko/Varko.dat" "as root" \
+  "${as_root[@]}" env -i PATH=/usr/bin:/bin HOME="$root_home" XDG_RUNTIME_DIR="$root_home/runtime" TMPDIR="$root_home/tmp"
+[[ $(find "$root" | sort) == "$files_before" ]] || fail "as root: files created in the installation:
+$(diff <(echo "$files_before") <(find "$root" | sort))"
+
+# As a user who cannot write into the program's folder.
 home=$work/home
 mkdir -p "$home/runtime" "$home/tmp"
 chmod 700 "$home/runtime"
@@ -72,22 +110,9 @@ if [[ $(id -u) -eq 0 ]]; then
 else
   chmod -R a-w "$root/usr/bin"
 fi
-"${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$home/data" QT_QPA_PLATFORM=offscreen \
-  XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home/tmp" \
-  QT_LOGGING_RULES=varko.help.info=true "$root/usr/bin/varko" 2>"$work/stderr" &
-pid=$!
-archive=$home/data/Varko/Varko.dat
-for _ in $(seq 100); do
-  grep -q 'help file:' "$work/stderr" && [[ -s $archive ]] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null || fail "the program ended by itself: $(cat "$work/stderr")"
-kill "$pid" 2>/dev/null
-wait "$pid" 2>/dev/null
-grep -qx "varko.help: help file: $root/usr/share/varko/VARKOHELP.HLP" "$work/stderr" \
-  || fail "help file not found under share/varko: $(cat "$work/stderr")"
-[[ $(stat -c %s "$archive" 2>/dev/null) == 102 ]] || fail "no new archive in the per-user folder"
+run_unpacked "$home/data/Varko/Varko.dat" "as a user" \
+  "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$home/data" \
+  XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home/tmp"
 [[ ! -e $root/usr/bin/Varko.dat ]] || fail "archive written beside the installed program"
 
 [[ $failures -eq 0 ]] || { echo "$failures problem(s) found" >&2; exit 1; }
