@@ -62,6 +62,10 @@ void initialise()
     // make one in the temporary folder and leave it there.
     static const QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    // A home of its own: the per-user folders of Qt's test mode lie under it,
+    // and test programs running at the same time must not meet there.
+    static const QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
     MonotonicClock::install(&clock());
     MsgBox::installSeam(&boxes());
     KeepAwake::installSeam(&desktop());
