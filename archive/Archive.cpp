@@ -39,9 +39,9 @@ ArchiveResult Legge_Sequenza_daFile()
         return {false, message};
     const IoResult counter = file->idCounter();
     if (!counter.ok)
-        return {false, readingFailure(*file, counter)};
+        return {false, file->withNotice(readingFailure(*file, counter))};
     Module1.LastId = static_cast<qint16>(counter.value);
-    return {};
+    return {true, file->notice()};
 }
 
 ArchiveResult Crea_Record_suFile()
@@ -53,16 +53,17 @@ ArchiveResult Crea_Record_suFile()
     if (file->count() > 0) {
         const IoResult counter = file->idCounter();
         if (!counter.ok)
-            return {false, readingFailure(*file, counter)};
+            return {false, file->withNotice(readingFailure(*file, counter))};
         Module1.LastId = static_cast<qint16>(counter.value);
-        return {};
+        return {true, file->notice()};
     }
     ArchiveEdit edit(*file);
     edit.writeRecord(1, GameRecord::idRecord(0));
     const ArchiveEdit::Outcome outcome = edit.commit();
     if (outcome.written.ok)
-        return {};
-    return {false, file->failure(QCoreApplication::translate("Archive", "written"), outcome.written)};
+        return {true, file->notice()};
+    return {false, file->withNotice(
+                       file->failure(QCoreApplication::translate("Archive", "written"), outcome.written))};
 }
 
 FindResult FindGame(const QString &name)
@@ -73,8 +74,6 @@ FindResult FindGame(const QString &name)
         return {false, message, std::nullopt};
     const IoResult found = file->findGame(name);
     if (!found.ok)
-        return {false, readingFailure(*file, found), std::nullopt};
-    if (found.value == 0)
-        return {};
-    return {true, {}, found.value};
+        return {false, file->withNotice(readingFailure(*file, found)), std::nullopt};
+    return {true, file->notice(), found.value == 0 ? std::nullopt : std::optional(found.value)};
 }

@@ -7,6 +7,8 @@
 // holds its lock throughout and closes it before returning. A failure comes
 // back with a message for the user and leaves the file as it was.
 
+// message: for the user when not empty, even when ok (a notice of opening the
+// archive, ArchiveFile::notice()).
 struct ArchiveResult {
     bool ok = true;
     QString message;

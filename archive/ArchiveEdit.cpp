@@ -32,31 +32,28 @@ ArchiveEdit::Outcome ArchiveEdit::commit()
                         QCoreApplication::translate("Archive", "record %1 lies beyond the end").arg(n)),
                     IoResult::success()};
         count = std::max(count, n);
-        // Whole blocks: a write cut off by a power cut can garble the rest of
-        // its sector too, the bytes of a neighbouring record included.
-        const qint64 begin = offsetOf(n) / Journal::BlockSize * Journal::BlockSize;
-        const qint64 end = (offsetOf(n) + GameRecord::Size + Journal::BlockSize - 1) / Journal::BlockSize *
-                           Journal::BlockSize;
-        const IoResult kept = journal.keep(m_file, begin, end - begin);
-        if (!kept.ok)
-            return {kept, IoResult::success()};
+        journal.willWrite(offsetOf(n), GameRecord::Size);
     }
+    const IoResult kept = journal.keepOldBytes(m_file);
+    if (!kept.ok)
+        return {kept, IoResult::success()};
     const IoResult journaled = journal.write(m_file.path());
     if (!journaled.ok) {
         // The archive is untouched; a journal left behind only repeats what it holds.
         Journal::remove(m_file.path());
-        return {journaled, IoResult::success()};
+        return {journaled, IoResult::success(), true};
     }
-    const IoResult written = writeAll();
+    bool journalFails = false;
+    const IoResult written = writeAll(&journalFails);
     if (written.ok)
         return {written, IoResult::success()};
     const IoResult undone = journal.rollback(m_file);
     if (undone.ok)
         Journal::remove(m_file.path());
-    return {written, undone};
+    return {written, undone, journalFails};
 }
 
-IoResult ArchiveEdit::writeAll()
+IoResult ArchiveEdit::writeAll(bool *journalFails)
 {
     for (const auto &[n, record] : std::as_const(m_records)) {
         const IoResult put = m_file.writeBytes(offsetOf(n), record);
@@ -64,6 +61,10 @@ IoResult ArchiveEdit::writeAll()
             return put;
     }
     const IoResult synced = m_file.sync();
+    if (!synced.ok)
+        return synced;
     // Until the journal is gone for good, a power cut would take the save back.
-    return synced.ok ? Journal::remove(m_file.path()) : synced;
+    const IoResult removed = Journal::remove(m_file.path());
+    *journalFails = !removed.ok;
+    return removed;
 }

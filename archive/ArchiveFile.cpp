@@ -103,12 +103,10 @@ std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access acces
     }
     if (!archive)
         return fail(failure);
-    const IoResult recovered = writable ? Journal::recover(*archive) : IoResult::success();
+    const IoResult recovered =
+        writable ? Journal::recover(*archive, &archive->m_notice) : IoResult::success();
     if (!recovered.ok)
-        return fail(
-            QCoreApplication::translate(
-                "Archive", "The archive %1 cannot be put back as it was before an interrupted save: %2.")
-                .arg(shown(path), recovered.reason));
+        return fail(recovered.reason);
     return archive;
 }
 
@@ -141,10 +139,14 @@ std::unique_ptr<ArchiveFile> ArchiveFile::openLocked(const QString &path, FileSy
     return std::unique_ptr<ArchiveFile>(new ArchiveFile(path, std::move(file), size.value));
 }
 
-bool ArchiveFile::recoverInterruptedSave(const QString &path, QString *message)
+bool ArchiveFile::recoverInterruptedSave(const QString &path, QString *message, QString *notice)
 {
-    return !FileSystem::current().exists(Journal::pathFor(path)) ||
-           open(path, Access::Read, message) != nullptr;
+    if (!FileSystem::current().exists(Journal::pathFor(path)))
+        return true;
+    const std::unique_ptr<ArchiveFile> archive = open(path, Access::Read, message);
+    if (archive && notice)
+        *notice = archive->notice();
+    return archive != nullptr;
 }
 
 ArchiveFile::ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length)
@@ -158,6 +160,11 @@ QString ArchiveFile::failure(const QString &doing, const IoResult &result) const
 {
     return QCoreApplication::translate("Archive", "The archive %1 cannot be %2: %3.")
         .arg(shown(m_path), doing, result.reason);
+}
+
+QString ArchiveFile::withNotice(const QString &message) const
+{
+    return m_notice.isEmpty() ? message : m_notice + QStringLiteral("\n\n") + message;
 }
 
 IoResult ArchiveFile::readBytes(qint64 offset, qint64 length, QByteArray *bytes)

@@ -36,12 +36,13 @@ public:
 
     // nullptr and a message for the user when the archive cannot be opened or
     // locked. With the lock taken, a save that a power cut interrupted is
-    // rolled back first (Journal).
+    // rolled back first, or its journal set aside when the archive does not
+    // match it (Journal); notice() then tells the user so.
     static std::unique_ptr<ArchiveFile> open(const QString &path, Access access, QString *message);
     // For readers that take no lock: when a journal lies beside the archive,
     // takes the lock to roll back the interrupted save and lets it go. False
-    // and a message when that fails.
-    static bool recoverInterruptedSave(const QString &path, QString *message);
+    // and a message when that fails; *notice as notice() of the opened file.
+    static bool recoverInterruptedSave(const QString &path, QString *message, QString *notice);
     ~ArchiveFile();
     ArchiveFile(const ArchiveFile &) = delete;
     ArchiveFile &operator=(const ArchiveFile &) = delete;
@@ -49,6 +50,8 @@ public:
     const QString &path() const { return m_path; }
     qint64 length() const { return m_length; }
     qint64 count() const { return m_length / GameRecord::Size; }
+    // For the user, once: what opening did with a journal it set aside; else empty.
+    const QString &notice() const { return m_notice; }
 
     // Exactly GameRecord::Size bytes of record n (1 <= n <= count()).
     IoResult readRecord(qint64 n, QByteArray *raw);
@@ -79,6 +82,8 @@ public:
 
     // "The archive <path> cannot be <doing>: <reason>."
     QString failure(const QString &doing, const IoResult &result) const;
+    // `message` after the notice, if any: all the user is to read of this opening.
+    QString withNotice(const QString &message) const;
 
 private:
     ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length);
@@ -95,6 +100,7 @@ private:
     QString m_path;
     std::unique_ptr<FileHandle> m_file;
     qint64 m_length;
+    QString m_notice;
 };
 
 // Templates, so the visitor is inlined into the scan of each block.

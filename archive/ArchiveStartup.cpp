@@ -86,7 +86,7 @@ ArchiveStartup openArchiveAtStartup(const QString &programFolder)
     const QString notAFile = PosixFile::whyNotAFile(primary);
     if (notAFile.isEmpty() && bFileEsiste(primary)) {
         const ArchiveResult read = Legge_Sequenza_daFile();
-        return {read.ok, read.ok ? QString() : read.message + u' ' + unavailable()};
+        return {read.ok, read.ok ? read.message : read.message + u' ' + unavailable()};
     }
     // The program's folder keeps the archive whenever it can take one; the
     // per-user folder is only for a folder that cannot.
@@ -96,15 +96,19 @@ ArchiveStartup openArchiveAtStartup(const QString &programFolder)
     if (notAFile.isEmpty()) {
         here = createArchive();
         if (here.ok)
-            return {};
+            return {true, here.message};
     }
     const ArchiveResult fallback = openInUserFolder();
     if (fallback.ok && notAFile.isEmpty())
-        return {};
-    if (fallback.ok)
-        return {true, here.message + u' ' +
-                          QCoreApplication::translate("Archive", "The games are kept in %1 instead.")
-                              .arg(Module1.ArchivePath)};
+        return {true, fallback.message};
+    if (fallback.ok) {
+        QString told = here.message + u' ' +
+                       QCoreApplication::translate("Archive", "The games are kept in %1 instead.")
+                           .arg(Module1.ArchivePath);
+        if (!fallback.message.isEmpty())
+            told += u' ' + fallback.message;
+        return {true, told};
+    }
     Module1.ArchivePath = primary;
     return {false, here.message + u'\n' + fallback.message + u'\n' + unavailable()};
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,6 +41,24 @@ public:
     IoResult remove(const QString &path) override
     {
         return ::unlink(systemPath(path).constData()) == 0 ? IoResult::success() : lastFailure();
+    }
+
+    IoResult renameNoReplace(const QString &from, const QString &to) override
+    {
+        const QByteArray source = systemPath(from), target = systemPath(to);
+        int rc = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+        // A file system without the flag: a new link fails just as surely when the name is taken.
+        if (rc != 0 && errno == EINVAL) {
+            rc = ::link(source.constData(), target.constData());
+            if (rc == 0 && ::unlink(source.constData()) != 0) {
+                const IoResult failed = lastFailure();
+                ::unlink(target.constData());
+                return failed;
+            }
+        }
+        if (rc == 0)
+            return IoResult::success(1);
+        return errno == EEXIST ? IoResult::success(0) : lastFailure();
     }
 
     IoResult syncFolderOf(const QString &path) override

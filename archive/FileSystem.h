@@ -17,6 +17,9 @@ public:
     // Whether anything at all lies at the path.
     virtual bool exists(const QString &path) = 0;
     virtual IoResult remove(const QString &path) = 0;
+    // Gives the file at `from` the name `to` unless something has that name
+    // already: value 1 when renamed, 0 when the name is taken.
+    virtual IoResult renameNoReplace(const QString &from, const QString &to) = 0;
     // Makes the names in the folder holding `path` durable: a file created or
     // removed survives a power cut only once its folder is synced.
     virtual IoResult syncFolderOf(const QString &path) = 0;

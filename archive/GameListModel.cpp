@@ -68,8 +68,9 @@ bool GameListModel::open(const QString &path, QString *reason)
     m_cache.clear();
     m_records = 0;
     m_file.reset();
+    m_notice.clear();
     // The rows must not show a save a power cut left half done.
-    if (!ArchiveFile::recoverInterruptedSave(path, reason))
+    if (!ArchiveFile::recoverInterruptedSave(path, reason, &m_notice))
         return false;
     m_file = FileSystem::current().open(path, FileSystem::Mode::ReadOnly, reason);
     if (!m_file)

@@ -36,6 +36,8 @@ public:
     // Opens the archive and counts its records. False, with the system's
     // reason, when it cannot be read; the model then holds only the empty row.
     bool open(const QString &path, QString *reason);
+    // For the user, once: what opening did with a journal it set aside (ArchiveFile::notice()).
+    const QString &notice() const { return m_notice; }
 
     // The archive's records, the id record included, as counted at opening;
     // at least 1, so the empty row is always there.
@@ -52,5 +54,6 @@ private:
 
     std::unique_ptr<FileHandle> m_file;
     qint64 m_records = 0;
+    QString m_notice;
     mutable QCache<qint64, QStringList> m_cache;
 };

@@ -4,16 +4,23 @@
 #include "archive/FileSystem.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
 #include <memory>
 
 namespace {
 
-constexpr QByteArrayView Magic = "VarkoJnl";
+constexpr QByteArrayView Magic = "VarkoJn2";
+// An earlier version's journal, which does not tell what its save wrote: the
+// archive cannot be checked against it, so it is set aside, never applied.
+constexpr QByteArrayView EarlierMagic = "VarkoJnl";
 constexpr qint64 HeaderSize = 24;
 // Far more than a save keeps; anything larger is not one of ours.
 constexpr qint64 LargestJournal = 1 << 20;
+// Names a journal set aside may take: ".stale", ".stale.2", ... up to this.
+constexpr int MostStaleNames = 999;
 
 quint64 fnv1a(QByteArrayView bytes)
 {
@@ -47,6 +54,34 @@ QString text(const char *source)
     return QCoreApplication::translate("Archive", source);
 }
 
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString folderOf(const QString &path)
+{
+    return shown(QFileInfo(QDir::fromNativeSeparators(path)).absolutePath());
+}
+
+qint64 blockOf(qint64 offset)
+{
+    return offset / Journal::BlockSize;
+}
+
+// The body of a complete journal that starts with `magic`; nullopt for anything else.
+std::optional<QByteArrayView> bodyOf(QByteArrayView bytes, QByteArrayView magic)
+{
+    qint64 at = magic.size(), bodySize = 0, checksum = 0;
+    if (!bytes.startsWith(magic) || !takeNumber(bytes, at, &bodySize) || !takeNumber(bytes, at, &checksum) ||
+        bodySize != bytes.size() - HeaderSize)
+        return std::nullopt;
+    const QByteArrayView body = bytes.sliced(HeaderSize);
+    if (quint64(checksum) != fnv1a(body))
+        return std::nullopt;
+    return body;
+}
+
 // The whole journal file; value: its length, or failure.
 IoResult readJournal(const QString &path, QByteArray *bytes)
 {
@@ -64,6 +99,48 @@ IoResult readJournal(const QString &path, QByteArray *bytes)
     return read;
 }
 
+// Gives the journal the first free name of ".stale", ".stale.2", ...; never
+// over another file.
+IoResult setAside(const QString &path, QString *keptAs)
+{
+    FileSystem &fs = FileSystem::current();
+    for (int n = 1; n <= MostStaleNames; ++n) {
+        const QString name =
+            path + QStringLiteral(".stale") + (n > 1 ? QStringLiteral(".%1").arg(n) : QString());
+        const IoResult renamed = fs.renameNoReplace(path, name);
+        if (!renamed.ok || renamed.value == 1) {
+            *keptAs = name;
+            // Should a cut undo the new name, the next recovery sets the
+            // journal aside once more: the archive is not touched either way.
+            if (renamed.ok)
+                fs.syncFolderOf(path);
+            return renamed;
+        }
+    }
+    return IoResult::failure(
+        text("the names %1.stale to %1.stale.%2 are all taken").arg(shown(path)).arg(MostStaleNames));
+}
+
+// The archive is not the one the journal was made for: it stays as it is.
+IoResult keepArchiveAsItIs(const QString &archivePath, QString *notice)
+{
+    const QString path = Journal::pathFor(archivePath);
+    QString keptAs;
+    const IoResult aside = setAside(path, &keptAs);
+    if (!aside.ok)
+        return IoResult::failure(
+            text("The archive %1 does not match the journal of an interrupted save beside it, %2, and the "
+                 "journal cannot be set aside: %3. The archive was left as it is; move the journal out of "
+                 "the folder, then try again.")
+                .arg(shown(archivePath), shown(path), aside.reason));
+    *notice =
+        text("The archive %1 does not match the journal of an interrupted save that lay beside it (was "
+             "a backup copy put in its place?), so nothing was put back: the archive was left as it is, "
+             "and the journal was kept as %2.")
+            .arg(shown(archivePath), shown(keptAs));
+    return IoResult::success();
+}
+
 } // namespace
 
 QString Journal::pathFor(const QString &archivePath)
@@ -71,18 +148,45 @@ QString Journal::pathFor(const QString &archivePath)
     return archivePath + QStringLiteral("-journal");
 }
 
-IoResult Journal::keep(ArchiveFile &file, qint64 offset, qint64 length)
+void Journal::willWrite(qint64 offset, qint64 length)
 {
-    const qint64 within = std::min(offset + length, m_length) - offset;
-    if (within <= 0)
-        return IoResult::success();
-    Kept kept{offset, {}};
-    const IoResult read = file.readBytes(offset, within, &kept.bytes);
-    if (read.ok && read.value != within)
-        return IoResult::failure(text("the file became shorter while it was read"));
-    if (read.ok)
+    m_writes.append({offset, length});
+    m_newLength = std::max(m_newLength, offset + length);
+}
+
+bool Journal::writesInto(qint64 block) const
+{
+    const qint64 begin = block * BlockSize, end = begin + BlockSize;
+    return std::any_of(m_writes.cbegin(), m_writes.cend(), [begin, end](const Range &w) {
+        return w.offset < end && w.offset + w.length > begin;
+    });
+}
+
+IoResult Journal::keepOldBytes(ArchiveFile &file)
+{
+    // The first block tells this archive from another even when the save
+    // writes far from it.
+    QList<qint64> blocks{0};
+    for (const Range &w : std::as_const(m_writes)) {
+        for (qint64 block = blockOf(w.offset); block <= blockOf(w.offset + w.length - 1); ++block)
+            blocks.append(block);
+    }
+    std::sort(blocks.begin(), blocks.end());
+    blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
+    m_kept.clear();
+    for (const qint64 block : std::as_const(blocks)) {
+        Kept kept{block * BlockSize, {}};
+        const qint64 within = std::min(kept.offset + BlockSize, m_oldLength) - kept.offset;
+        if (within <= 0)
+            continue;
+        const IoResult read = file.readBytes(kept.offset, within, &kept.bytes);
+        if (read.ok && read.value != within)
+            return IoResult::failure(text("the file became shorter while it was read"));
+        if (!read.ok)
+            return read;
         m_kept.append(std::move(kept));
-    return read;
+    }
+    return IoResult::success();
 }
 
 IoResult Journal::write(const QString &archivePath) const
@@ -92,7 +196,10 @@ IoResult Journal::write(const QString &archivePath) const
     QString reason;
     const std::unique_ptr<FileHandle> file = fs.open(path, FileSystem::Mode::ReadWriteCreate, &reason);
     if (!file)
-        return IoResult::failure(reason);
+        return IoResult::failure(
+            text("the journal %1 that a save writes first cannot be created in the folder "
+                 "%2: %3")
+                .arg(shown(path), folderOf(path), reason));
     const QByteArray bytes = encode();
     // A journal the length check would refuse must not stay behind this one.
     IoResult step = file->size();
@@ -106,6 +213,8 @@ IoResult Journal::write(const QString &archivePath) const
         step = file->sync();
     if (step.ok)
         step = fs.syncFolderOf(path);
+    if (!step.ok)
+        return IoResult::failure(text("the journal %1 cannot be written: %2").arg(shown(path), step.reason));
     return step;
 }
 
@@ -116,24 +225,49 @@ IoResult Journal::rollback(ArchiveFile &file) const
         if (!step.ok && outcome.ok)
             outcome = step;
     };
-    for (const Kept &kept : m_kept)
-        note(file.writeBytes(kept.offset, kept.bytes));
+    for (const Kept &kept : m_kept) {
+        // A block the save did not write into holds its old bytes already, and
+        // writing it would put it at risk of a cut.
+        if (writesInto(blockOf(kept.offset)))
+            note(file.writeBytes(kept.offset, kept.bytes));
+    }
     // The one truncation the archive ever sees: an append taken back.
-    if (file.length() > m_length)
-        note(file.truncate(m_length));
+    if (file.length() > m_oldLength)
+        note(file.truncate(m_oldLength));
     note(file.sync());
     return outcome;
+}
+
+IoResult Journal::fits(ArchiveFile &file) const
+{
+    if (file.length() < m_oldLength || file.length() > m_newLength)
+        return IoResult::success(0);
+    for (const Kept &kept : m_kept) {
+        // What a cut left of a block being written may be anything.
+        if (writesInto(blockOf(kept.offset)))
+            continue;
+        QByteArray now;
+        const IoResult read = file.readBytes(kept.offset, kept.bytes.size(), &now);
+        if (!read.ok || now != kept.bytes)
+            return read.ok ? IoResult::success(0) : read;
+    }
+    return IoResult::success(1);
 }
 
 IoResult Journal::remove(const QString &archivePath)
 {
     FileSystem &fs = FileSystem::current();
     const QString path = pathFor(archivePath);
-    const IoResult removed = fs.remove(path);
-    return removed.ok ? fs.syncFolderOf(path) : removed;
+    IoResult removed = fs.remove(path);
+    if (removed.ok)
+        removed = fs.syncFolderOf(path);
+    if (!removed.ok)
+        return IoResult::failure(
+            text("the journal %1 cannot be removed: %2").arg(shown(path), removed.reason));
+    return removed;
 }
 
-IoResult Journal::recover(ArchiveFile &file)
+IoResult Journal::recover(ArchiveFile &file, QString *notice)
 {
     const QString path = pathFor(file.path());
     if (!FileSystem::current().exists(path))
@@ -141,19 +275,44 @@ IoResult Journal::recover(ArchiveFile &file)
     QByteArray bytes;
     const IoResult read = readJournal(path, &bytes);
     if (!read.ok)
-        return read;
-    if (const std::optional<Journal> journal = decode(bytes)) {
-        const IoResult undone = journal->rollback(file);
-        if (!undone.ok)
-            return undone;
+        return IoResult::failure(
+            text("The archive %1 is not used while %2 cannot be read: %3. An interrupted save leaves its "
+                 "journal under that name: make it a readable file, or move it out of the folder if it is "
+                 "not one, then try again.")
+                .arg(shown(file.path()), shown(path), read.reason));
+    const std::optional<Journal> journal = decode(bytes);
+    IoResult outcome = IoResult::success();
+    if (journal) {
+        const IoResult fit = journal->fits(file);
+        if (!fit.ok)
+            return IoResult::failure(file.failure(text("read"), fit));
+        if (fit.value == 0)
+            return keepArchiveAsItIs(file.path(), notice);
+        outcome = journal->rollback(file);
+    } else if (bodyOf(bytes, EarlierMagic)) {
+        return keepArchiveAsItIs(file.path(), notice);
     }
-    return remove(file.path());
+    // Otherwise a torn journal: cut off before its sync, so its save never
+    // touched the archive.
+    if (outcome.ok)
+        outcome = remove(file.path());
+    if (!outcome.ok)
+        return IoResult::failure(
+            text("The archive %1 cannot be put back as it was before an interrupted save: %2.")
+                .arg(shown(file.path()), outcome.reason));
+    return outcome;
 }
 
 QByteArray Journal::encode() const
 {
     QByteArray body;
-    appendNumber(body, m_length);
+    appendNumber(body, m_oldLength);
+    appendNumber(body, m_newLength);
+    appendNumber(body, m_writes.size());
+    for (const Range &w : m_writes) {
+        appendNumber(body, w.offset);
+        appendNumber(body, w.length);
+    }
     for (const Kept &kept : m_kept) {
         appendNumber(body, kept.offset);
         appendNumber(body, kept.bytes.size());
@@ -167,26 +326,39 @@ QByteArray Journal::encode() const
 
 std::optional<Journal> Journal::decode(QByteArrayView bytes)
 {
-    qint64 at = Magic.size(), bodySize = 0, checksum = 0;
-    if (!bytes.startsWith(Magic) || !takeNumber(bytes, at, &bodySize) || !takeNumber(bytes, at, &checksum) ||
-        bodySize != bytes.size() - HeaderSize)
+    const std::optional<QByteArrayView> body = bodyOf(bytes, Magic);
+    Journal journal(0);
+    if (!body || !journal.decodeBody(*body))
         return std::nullopt;
-    const QByteArrayView body = bytes.sliced(HeaderSize);
-    at = 0;
-    qint64 length = 0;
-    if (quint64(checksum) != fnv1a(body) || !takeNumber(body, at, &length) || length < 0)
-        return std::nullopt;
-    Journal journal(length);
+    return journal;
+}
+
+bool Journal::decodeBody(QByteArrayView body)
+{
+    constexpr qint64 RangeSize = 16;
+    qint64 at = 0, writes = 0;
+    if (!takeNumber(body, at, &m_oldLength) || !takeNumber(body, at, &m_newLength) ||
+        !takeNumber(body, at, &writes) || m_oldLength < 0 || m_newLength < m_oldLength || writes < 0 ||
+        writes > (body.size() - at) / RangeSize)
+        return false;
+    for (qint64 i = 0; i < writes; ++i) {
+        Range w{0, 0};
+        // Every write lies within the new length.
+        if (!takeNumber(body, at, &w.offset) || !takeNumber(body, at, &w.length) || w.offset < 0 ||
+            w.length <= 0 || w.offset > m_newLength - w.length)
+            return false;
+        m_writes.append(w);
+    }
     while (at < body.size()) {
         Kept kept{0, {}};
         qint64 size = 0;
         // Kept bytes lie within the old length: a journal never makes the archive longer.
         if (!takeNumber(body, at, &kept.offset) || !takeNumber(body, at, &size) || kept.offset < 0 ||
-            size < 0 || size > body.size() - at || kept.offset > length - size)
-            return std::nullopt;
+            size < 0 || size > body.size() - at || kept.offset > m_oldLength - size)
+            return false;
         kept.bytes = body.sliced(at, size).toByteArray();
         at += size;
-        journal.m_kept.append(std::move(kept));
+        m_kept.append(std::move(kept));
     }
-    return journal;
+    return true;
 }

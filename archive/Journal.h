@@ -10,50 +10,76 @@
 
 class ArchiveFile;
 
-// The rollback journal beside the archive, "Varko.dat-journal": the archive's
-// length and the old bytes of every block a save is about to write into. It is
-// made durable before the archive changes and removed once the archive is
-// durable, so after a power cut the journal's presence means "put these bytes
-// back". A journal cut off before its own sync fails its checksum; the archive
-// was not touched then, and such a journal is thrown away.
+// The rollback journal of one save, "Varko.dat-journal" beside the archive:
+// the archive's length before the save and the length the save leaves, the
+// byte ranges it writes, and the old bytes of every block it writes into and
+// of the first block. It is made durable before the archive changes and
+// removed once the archive is durable, so after a power cut the journal's
+// presence means "put these bytes back". A journal cut off before its own sync
+// fails its checksum; the archive was not touched then, and such a journal is
+// thrown away.
+//
+// Before anything is put back, the archive must be in a state that the save,
+// or an interrupted putting back of it, can have left: a length from the old
+// to the new one, and its old bytes in every kept block the save does not
+// write into. Any other archive (a backup copy put in its place, say) is left
+// as it is, and the journal is set aside, never deleted, as
+// "Varko.dat-journal.stale" (".stale.2", ".stale.3", ... when that is taken).
 //
 // The journal is only read, written or removed by the holder of the archive's
 // lock.
 class Journal {
 public:
     static QString pathFor(const QString &archivePath);
-    // The unit of what is kept: the largest sector size in common use, so
-    // the bytes a torn sector garbles are always in the journal.
+    // The unit of what is kept, put back and checked: the largest sector size
+    // and page in common use. A cut while a block is written back can garble
+    // any sector of it, not only those the save changed.
     static constexpr qint64 BlockSize = 4096;
 
-    explicit Journal(qint64 archiveLength) : m_length(archiveLength) {}
+    explicit Journal(qint64 archiveLength) : m_oldLength(archiveLength), m_newLength(archiveLength) {}
 
-    // Keeps the archive's present bytes in [offset, offset + length); nothing
-    // beyond the archive's end.
-    IoResult keep(ArchiveFile &file, qint64 offset, qint64 length);
+    // The save is to write [offset, offset + length).
+    void willWrite(qint64 offset, qint64 length);
+    // Keeps the archive's present bytes of the first block and of every block
+    // the save writes into; nothing beyond the archive's end.
+    IoResult keepOldBytes(ArchiveFile &file);
     // Creates the journal beside the archive and syncs it and its folder.
     IoResult write(const QString &archivePath) const;
-    // Puts the kept bytes and the old length back into the archive and syncs it.
+    // Puts back the kept bytes of the blocks the save writes into and the old
+    // length, and syncs the archive. Nothing else is written, so a cut in the
+    // middle leaves a state that recovery still takes back.
     IoResult rollback(ArchiveFile &file) const;
     // Removes the journal and syncs its folder: from then on the save stands.
     static IoResult remove(const QString &archivePath);
     // Rolls back the save a complete journal beside the archive tells of, then
-    // removes the journal; nothing when there is none. The reason when the
-    // archive could not be put back (the journal then stays for the next try).
-    static IoResult recover(ArchiveFile &file);
+    // removes the journal; nothing when there is none. A journal the archive
+    // does not match is set aside instead, with *notice saying so for the
+    // user. On failure the reason is a message for the user; the journal then
+    // stays for the next try.
+    static IoResult recover(ArchiveFile &file, QString *notice);
 
-    // Header: "VarkoJnl", the body's length and its 64-bit FNV-1a checksum;
-    // body: the archive's length, then (offset, length, bytes) per kept piece.
+    // Header: "VarkoJn2", the body's length and its 64-bit FNV-1a checksum;
+    // body: the old and the new length, the number of written ranges, each
+    // range as (offset, length), then (offset, length, bytes) per kept block.
     // Numbers are 64-bit little-endian.
     QByteArray encode() const;
     // std::nullopt for anything but a complete, consistent journal.
     static std::optional<Journal> decode(QByteArrayView bytes);
 
 private:
+    struct Range {
+        qint64 offset, length;
+    };
     struct Kept {
         qint64 offset;
         QByteArray bytes;
     };
-    qint64 m_length;
+    bool writesInto(qint64 block) const;
+    // value 1 when the archive is in a state the save can have left, else 0.
+    IoResult fits(ArchiveFile &file) const;
+    bool decodeBody(QByteArrayView body);
+
+    qint64 m_oldLength, m_newLength;
+    QList<Range> m_writes;
     QList<Kept> m_kept;
 };

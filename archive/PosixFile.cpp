@@ -42,7 +42,7 @@ QString notRegular(mode_t mode)
     if (S_ISREG(mode))
         return {};
     if (S_ISDIR(mode))
-        return systemReason(EISDIR);
+        return QStringLiteral("it is a folder, not a file");
     if (S_ISFIFO(mode))
         return QStringLiteral("it is a named pipe, not a file");
     if (S_ISCHR(mode) || S_ISBLK(mode))

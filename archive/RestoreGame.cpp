@@ -72,16 +72,18 @@ RestoreResult loadGame(const QString &selectedGame)
     const IoResult found = file->findGame(name);
     QByteArray raw;
     const IoResult read = found.ok && found.value > 0 ? file->readRecord(found.value, &raw) : found;
+    // A journal set aside on opening is told whatever happens next.
+    const auto refuse = [&file](const QString &why) { return refused(file->withNotice(why)); };
     if (!read.ok)
-        return refused(file->failure(text("read"), read));
+        return refuse(file->failure(text("read"), read));
     if (found.value == 0)
-        return refused(text("The game \"%1\" is no longer in the archive.").arg(name));
+        return refuse(text("The game \"%1\" is no longer in the archive.").arg(name));
 
     const GameRecord stored = GameRecord::decode(raw);
-    RestoreResult result{true, {}, {}};
+    RestoreResult result{true, file->notice(), {}};
     const QString damage = takeNumbers(stored, &result.game);
     if (!damage.isEmpty())
-        return refused(
+        return refuse(
             text("The game \"%1\" cannot be opened: its record is damaged (%2).").arg(name, damage));
     result.game.record = found.value;
     result.game.whitePlayer = trimBlanks(stored.WhitePlayer).toString();

@@ -19,7 +19,7 @@ struct RestoredGame {
 
 struct RestoreResult {
     bool ok = false;
-    QString message; // for the user when !ok
+    QString message; // for the user when not empty: why it failed, or a notice of opening the archive
     RestoredGame game;
 };
 

@@ -125,11 +125,16 @@ void planSave(const ArchiveFile &file, ArchiveEdit &edit, const Target &target, 
 // Says what happened to a failed save.
 QString failedSave(const ArchiveFile &file, const ArchiveEdit::Outcome &outcome)
 {
-    QString message = text("The game could not be saved in the archive %1: %2.")
-                          .arg(QDir::toNativeSeparators(file.path()), outcome.written.reason);
+    const QString path = QDir::toNativeSeparators(file.path());
+    // A journal's reason names the journal; the archive itself is not at fault.
+    QString message =
+        outcome.journalFails
+            ? text("The game could not be saved: %1.").arg(outcome.written.reason)
+            : text("The game could not be saved in the archive %1: %2.").arg(path, outcome.written.reason);
     message += u' ';
     message += outcome.undone.ok
-                   ? text("The archive was left as it was.")
+                   ? (outcome.journalFails ? text("The archive %1 was left as it was.").arg(path)
+                                           : text("The archive was left as it was."))
                    : text("The archive could not be put back as it was: %1. It will be put back "
                           "the next time it is opened.")
                          .arg(outcome.undone.reason);
@@ -150,18 +155,18 @@ SaveResult saveGame(const GameSnapshot &s)
         return {false, message, 0};
     const Target target = findTarget(*file);
     if (!target.error.isEmpty())
-        return {false, target.error, 0};
+        return {false, file->withNotice(target.error), 0};
     record.RecordName = target.name;
 
     ArchiveEdit edit(*file);
     planSave(*file, edit, target, record.encode());
     const ArchiveEdit::Outcome outcome = edit.commit();
     if (!outcome.written.ok)
-        return {false, failedSave(*file, outcome), 0};
+        return {false, file->withNotice(failedSave(*file, outcome)), 0};
     Module1.GameName = target.name;
     if (target.newId > 0) {
         Module1.NewId = target.newId;
         Module1.LastId = static_cast<qint16>(target.newId);
     }
-    return {true, {}, target.record};
+    return {true, file->notice(), target.record};
 }

@@ -19,7 +19,7 @@ GameRecord savedRecord(const GameSnapshot &s, const QString &name);
 
 struct SaveResult {
     bool ok = false;
-    QString message;   // for the user when !ok
+    QString message;   // for the user when not empty: why it failed, or a notice of opening the archive
     qint64 record = 0; // the record written
 };
 

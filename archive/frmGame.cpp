@@ -103,6 +103,8 @@ qint64 frmGame::Apre_Archivio()
         MsgBox::show(
             parentWidget(),
             QStringLiteral("The saved games cannot be read from\n%1\n\n%2").arg(Module1.ArchivePath, reason));
+    else if (!m_games->notice().isEmpty())
+        MsgBox::show(parentWidget(), m_games->notice());
     dgGame->setSource(m_games.get());
     return m_games->count();
 }

@@ -41,10 +41,10 @@ void frmMain::Esegue_Salvataggio()
     s.whiteLeftCaption = lblLimitWhite->text();
     s.blackLeftCaption = lblLimitBlack->text();
     const SaveResult saved = saveGame(s);
-    if (!saved.ok) {
+    if (!saved.message.isEmpty())
         MsgBox::show(this, saved.message);
+    if (!saved.ok)
         return;
-    }
     STB1->setPanelText(3, QStringLiteral("Save Game as ") + Module1.GameName);
 }
 
@@ -67,10 +67,10 @@ void frmMain::Esegue_Apertura()
 bool frmMain::Carica_Game()
 {
     const RestoreResult restored = loadGame(Module1.SelectedGame);
-    if (!restored.ok) {
+    if (!restored.message.isEmpty())
         MsgBox::show(this, restored.message);
+    if (!restored.ok)
         return false;
-    }
     const RestoredGame &g = restored.game;
     // A later Save replaces the record this game came from.
     Module1.GameName = trimBlanks(Module1.SelectedGame).toString();

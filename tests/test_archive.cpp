@@ -5,6 +5,7 @@
 #include "archive/Cp1252.h"
 #include "archive/FileSystem.h"
 #include "archive/InstalledFolder.h"
+#include "archive/Journal.h"
 #include "archive/RestoreGame.h"
 #include "archive/SaveGame.h"
 #include "tests/common/FaultyDisk.h"
@@ -37,6 +38,17 @@ QByteArray tail(const QByteArray &white, const QByteArray &black, const QByteArr
 }
 
 const QByteArray Elsewhere = archiveOf({"Elsewhere"}, "5  ");
+
+QStringList numbered(const QString &prefix, int games)
+{
+    QStringList names;
+    for (int n = 1; n <= games; ++n)
+        names << prefix + QString::number(n);
+    return names;
+}
+
+// What lies beside a journal at the next start.
+enum class Beside { AsCutLeftIt, Backup, Emptied, Shortened, EditedFirstBlock, SecondStale, EarlierVersion };
 
 } // namespace
 
@@ -434,6 +446,130 @@ private slots:
         QVERIFY(!QFile::exists(m_path + "-journal"));
     }
 
+    // The journal of a save cut off after its records were written is rolled
+    // back only onto an archive in a state that save can have left; any other
+    // archive stays as it is, the journal is kept under a name of its own,
+    // never over another, and start-up says so once, naming both files.
+    // Records 46 on lie beyond the first 4 KiB block.
+    void journalBesideAnotherArchive_data()
+    {
+        QTest::addColumn<int>("games");
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<Beside>("beside");
+        QTest::addColumn<QString>("keptAs"); // suffix of the journal set aside; empty: rolled back
+        QTest::newRow("append rolled back") << 3 << "New" << Beside::AsCutLeftIt << "";
+        QTest::newRow("far replace rolled back") << 50 << "G47" << Beside::AsCutLeftIt << "";
+        QTest::newRow("backup of 12 games restored") << 3 << "New" << Beside::Backup << ".stale";
+        QTest::newRow("emptied") << 3 << "New" << Beside::Emptied << ".stale";
+        QTest::newRow("shorter") << 50 << "G47" << Beside::Shortened << ".stale";
+        QTest::newRow("edited by hand in the first block")
+            << 50 << "G47" << Beside::EditedFirstBlock << ".stale";
+        QTest::newRow("a backup, a stale journal there already")
+            << 3 << "New" << Beside::SecondStale << ".stale.2";
+        QTest::newRow("an earlier version's journal") << 3 << "New" << Beside::EarlierVersion << ".stale";
+    }
+    void journalBesideAnotherArchive()
+    {
+        QFETCH(int, games);
+        QFETCH(QString, saved);
+        QFETCH(Beside, beside);
+        QFETCH(QString, keptAs);
+        const QByteArray before = archiveOf(numbered("G", games));
+        QVERIFY(writeFile(m_path, before));
+        const QString journal = m_path + "-journal", stale = journal + ".stale";
+        QByteArray journalBytes = leaveInterruptedSave(saved);
+        QVERIFY(!journalBytes.isEmpty());
+        QByteArray archive = fileBytes(m_path);
+        QVERIFY(archive != before);
+        if (beside == Beside::Backup || beside == Beside::SecondStale)
+            archive = archiveOf(numbered("Backup", 12));
+        else if (beside == Beside::Emptied || beside == Beside::Shortened)
+            archive.truncate(beside == Beside::Emptied ? 0 : 41 * GameRecord::Size);
+        else if (beside == Beside::EditedFirstBlock)
+            archive[300] = 'X';
+        else if (beside == Beside::EarlierVersion)
+            QVERIFY(writeFile(journal, journalBytes.replace(0, 8, "VarkoJnl")));
+        QVERIFY(writeFile(m_path, archive));
+        QVERIFY(beside != Beside::SecondStale || writeFile(stale, "earlier"));
+
+        const ArchiveStartup started = startUp();
+        QVERIFY2(started.ok, qPrintable(started.message));
+        QVERIFY(!QFile::exists(journal));
+        if (keptAs.isEmpty()) {
+            QCOMPARE(fileBytes(m_path), before);
+            QVERIFY2(started.message.isEmpty() && !QFile::exists(stale), qPrintable(started.message));
+            return;
+        }
+        QCOMPARE(fileBytes(m_path), archive);
+        QCOMPARE(fileBytes(journal + keptAs), journalBytes);
+        if (beside == Beside::SecondStale)
+            QCOMPARE(fileBytes(stale), QByteArray("earlier"));
+        for (const QString &part : {m_path, journal + keptAs, QString("left as it is")})
+            QVERIFY2(started.message.contains(part), qPrintable(started.message));
+        QCOMPARE(startUp().message, QString()); // told once
+        QCOMPARE(fileBytes(m_path), archive);
+    }
+
+    // Whatever lies at the journal's name that cannot be read as a journal,
+    // or a journal that cannot be set aside, is named with what is wrong and
+    // what to do; the archive stays as it is, and so does the file.
+    void journalInTheWay_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<Call>("refused"); // through the file seam; Open also for a folder and a pipe
+        QTest::addColumn<int>("nth");      // the call refused, 0: none
+        QTest::newRow("a folder") << "it is a folder, not a file" << Call::Open << 0;
+        QTest::newRow("a named pipe") << "it is a named pipe, not a file" << Call::Open << 0;
+        QTest::newRow("unreadable") << "Permission denied" << Call::Open
+                                    << 2; // the archive's, then the journal's
+        QTest::newRow("cannot be set aside") << "Permission denied" << Call::Rename << 1;
+    }
+    void journalInTheWay()
+    {
+        QFETCH(QString, reason);
+        QFETCH(Call, refused);
+        QFETCH(int, nth);
+        const QString journal = m_path + "-journal";
+        const QByteArray archive = archiveOf({"Alpha"});
+        QVERIFY(writeFile(m_path, archive));
+        const QString kind = QTest::currentDataTag();
+        if (kind == "a folder")
+            QVERIFY(QDir().mkdir(journal));
+        else if (kind == "a named pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(journal).constData(), 0600), 0);
+        else // a journal the archive is too short for
+            QVERIFY(writeFile(journal, Journal(archive.size() + 1).encode()));
+        m_disk.fault = {refused, reason};
+        m_disk.left = nth;
+        const ArchiveStartup started = startUp();
+        m_disk.left = nth;
+        const SaveResult save = saveGame(IdleGame);
+        for (const QString &message : {started.message, save.message}) {
+            for (const QString &part : {m_path, journal, reason, QString("out of the folder")})
+                QVERIFY2(message.contains(part), qPrintable(message));
+        }
+        QVERIFY(!started.ok && !save.ok);
+        QCOMPARE(fileBytes(m_path), archive);
+        QVERIFY(QFileInfo::exists(journal) && !QFileInfo::exists(journal + ".stale"));
+    }
+
+    // A folder that takes no new file, beside a writable archive: the save
+    // says that the journal cannot be created there, and why.
+    void journalCannotBeCreated()
+    {
+        QVERIFY(startUp().ok);
+        m_disk.fault = {Call::Open, "Permission denied"};
+        m_disk.left = 2; // the archive's, then the journal's
+        const SaveResult saved = saveGame(IdleGame);
+        QVERIFY(!saved.ok);
+        for (const QString &part :
+             {m_path + "-journal", "cannot be created in the folder " + m_dir->path() + ": Permission denied",
+              QString("left as it was")})
+            QVERIFY2(saved.message.contains(part), qPrintable(saved.message));
+        QVERIFY(!saved.message.contains(m_path + ": "));
+        QCOMPARE(fileBytes(m_path), GameRecord::idRecord(0));
+    }
+
     // 2^32 + 3 records, a hole between the first four and the last (no disk
     // used): the count and every offset must keep their high bits, or the
     // numbered game lands on record 4 and the far end is never searched.
@@ -493,6 +629,25 @@ private:
             QDir().mkpath(bin) &&
             (!installed || (QDir().mkpath(shared) && writeFile(shared + "/VARKOHELP.HLP", "x")));
         return laidOut ? bin : QString();
+    // The journal of a save of `name` beside the archive that save wrote, as a
+    // cut after its records leaves them: the journal's bytes, empty on failure.
+    QByteArray leaveInterruptedSave(const QString &name)
+    {
+        const QByteArray before = fileBytes(m_path);
+        const QString journal = m_path + "-journal";
+        // The disk dies as the journal is to be removed, so the journal stays.
+        Module1.GameName = name;
+        m_disk.fault = {Call::Remove, "Input/output error", 0, false, true};
+        m_disk.left = 1;
+        const bool failed = startUp().ok && !saveGame(IdleGame).ok;
+        m_disk.dead = false;
+        m_disk.left = 0;
+        const QByteArray bytes = fileBytes(journal);
+        // The same save again, whole, and that journal put back beside it.
+        Module1.GameName = name;
+        const bool whole =
+            failed && writeFile(m_path, before) && QFile::remove(journal) && saveGame(IdleGame).ok;
+        return whole && writeFile(journal, bytes) ? bytes : QByteArray();
     }
 
     std::optional<QTemporaryDir> m_dir;

@@ -379,8 +379,8 @@ private slots:
         grid.setRow(2);
         QVERIFY(grid.Rows() == 4 && grid.Text().isEmpty());
         // Then a folder, and a named pipe, which must not make the browser wait.
-        for (const QString reason : {"", "directory", "named pipe"}) {
-            if (reason == "directory")
+        for (const QString reason : {"", "folder", "named pipe"}) {
+            if (reason == "folder")
                 QVERIFY(QFile::remove(m_path) && QDir().mkpath(m_path));
             else if (!reason.isEmpty())
                 QVERIFY(QDir(m_path).removeRecursively() && ::mkfifo(QFile::encodeName(m_path), 0600) == 0);

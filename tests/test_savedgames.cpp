@@ -1,4 +1,5 @@
 #include "archive/GameRecord.h"
+#include "archive/Journal.h"
 #include "tests/common/MainWindowFixture.h"
 #include "ui/FlexGrid.h"
 
@@ -157,6 +158,48 @@ private slots:
         QTEST(int(TestSupport::boxes().shown.size()), "boxes");
         QVERIFY(TestSupport::desktop().calls.isEmpty() && f.idle());
         QCOMPARE(f.status() + f.clocks(), QStringLiteral("as it was00:00:00 00:00:00 00:00:00"));
+    }
+
+    // A journal left beside an archive that does not match it is set aside by
+    // whichever command opens the archive first, and that command says so
+    // once; the command itself goes on as usual.
+    void journalSetAsideIsToldOnce_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("after"); // the status line, or the clocks of a restored game
+        QTest::newRow("Save") << "Save"
+                              << "Save Game as Varko1";
+        QTest::newRow("Open, the browser") << "Open"
+                                           << "";
+        QTest::newRow("restoring") << "Restore"
+                                   << "00:12:07 00:09:41 00:21:48";
+    }
+    void journalSetAsideIsToldOnce()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, after);
+        MainWindowFixture f;
+        appendGame(alpha());
+        // The journal of a save into an archive far longer than this one.
+        const QString journal = Module1.ArchivePath + QStringLiteral("-journal");
+        QFile file(journal);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(Journal(1 << 16).encode()) > 0);
+        file.close();
+        for (int time = 0; time < 2; ++time) {
+            Module1.SelectedGame = QStringLiteral("Alpha"); // as the browser hands it over
+            if (command == QStringLiteral("Restore"))
+                QVERIFY(f.w().Carica_Game());
+            else if (command == QStringLiteral("Open"))
+                openGame(f, -1);
+            else
+                f.clickToolbar(command);
+        }
+        QCOMPARE(TestSupport::boxes().shown.size(), 1);
+        const QString told = TestSupport::boxes().shown.at(0).prompt;
+        QVERIFY2(told.contains(Module1.ArchivePath) && told.contains(journal + QStringLiteral(".stale")),
+                 qPrintable(told));
+        QCOMPARE(command == QStringLiteral("Restore") ? f.clocks() : f.status(), after);
+        QVERIFY(QFile::exists(journal + QStringLiteral(".stale")) && !QFile::exists(journal));
     }
 
     // A restored player with no minutes left is over time at his clock's next

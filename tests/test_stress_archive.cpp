@@ -37,7 +37,8 @@ bool leaveInterruptedSave(const QString &path)
     QString message;
     std::unique_ptr<ArchiveFile> file = ArchiveFile::open(path, ArchiveFile::Access::Read, &message);
     Journal journal(file ? file->length() : 0);
-    if (!file || !journal.keep(*file, 0, Journal::BlockSize).ok)
+    journal.willWrite(0, 500);
+    if (!file || !journal.keepOldBytes(*file).ok)
         return false;
     file.reset();
     return StressPlan::writeFile(Journal::pathFor(path), journal.encode()) &&

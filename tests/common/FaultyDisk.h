@@ -6,8 +6,9 @@
 #include <QString>
 #include <memory>
 
-// Remove and SyncFolder: removing the journal, syncing the folder that holds it.
-enum class Call { Open, Read, Write, Sync, Remove, SyncFolder };
+// Remove, Rename and SyncFolder: removing the journal or setting it aside,
+// syncing the folder that holds it.
+enum class Call { Open, Read, Write, Sync, Remove, Rename, SyncFolder };
 
 struct Fault {
     Call call = Call::Open;
@@ -34,6 +35,10 @@ struct Disk final : FileSystem {
     IoResult remove(const QString &path) override
     {
         return trips(Call::Remove) ? IoResult::failure(fault.reason) : real.remove(path);
+    }
+    IoResult renameNoReplace(const QString &from, const QString &to) override
+    {
+        return trips(Call::Rename) ? IoResult::failure(fault.reason) : real.renameNoReplace(from, to);
     }
     IoResult syncFolderOf(const QString &path) override
     {
