@@ -68,13 +68,13 @@ void frmMain::Set_Limit()
 void frmMain::Gestione_Pausa()
 {
     if (!bPaused) {
-        STB1->setPanelText(3, QStringLiteral("... Pause Game..."));
+        STB1->setPanelText(3, tr("... Pause Game..."));
         PausedTurn = Timer1->Interval() > 0 ? QStringLiteral("1") : QStringLiteral("2");
         stopAllTimers();
         setGameState(bRunning, true);
         return;
     }
-    STB1->setPanelText(3, QStringLiteral("... Running ..."));
+    STB1->setPanelText(3, tr("... Running ..."));
     if (PausedTurn == QLatin1String("1")) {
         Timer1->setInterval(1000);
         Timer2->setInterval(0);
@@ -89,8 +89,8 @@ void frmMain::Gestione_Pausa()
 
 void frmMain::Gestione_Stop()
 {
-    Msg = QStringLiteral("Are you sure to Stop the Game? ");
-    Title = QStringLiteral("Information Message");
+    Msg = tr("Are you sure to Stop the Game? ");
+    Title = tr("Information Message");
     if (MsgBox::show(this, Msg, MsgBox::Buttons::YesNo, Title) != MsgBox::Answer::Yes)
         return;
     lockGameStart(false);

@@ -28,13 +28,13 @@ struct frmMain::PlayerItems {
 frmMain::PlayerItems frmMain::white()
 {
     return {Secondi, Minuti,   Ore,           LimitWhite, LOre,
-            LMinuti, LSecondi, lblLimitWhite, pg2,        QStringLiteral("Player One is over time now!")};
+            LMinuti, LSecondi, lblLimitWhite, pg2,        tr("Player One is over time now!")};
 }
 
 frmMain::PlayerItems frmMain::black()
 {
     return {SecondiG, MinutiG,   OreG,          LimitBlack, LOreG,
-            LMinutiG, LSecondiG, lblLimitBlack, pg3,        QStringLiteral("Player Two is over time now!")};
+            LMinutiG, LSecondiG, lblLimitBlack, pg3,        tr("Player Two is over time now!")};
 }
 
 void frmMain::Timer1_Timer()

@@ -45,7 +45,7 @@ void frmMain::Esegue_Salvataggio()
         MsgBox::show(this, saved.message);
     if (!saved.ok)
         return;
-    STB1->setPanelText(3, QStringLiteral("Save Game as ") + Module1.GameName);
+    STB1->setPanelText(3, tr("Save Game as %1").arg(Module1.GameName));
 }
 
 void frmMain::Esegue_Apertura()
@@ -58,8 +58,7 @@ void frmMain::Esegue_Apertura()
         return;
     if (!Carica_Game())
         return;
-    STB1->setPanelText(3,
-                       QStringLiteral("Game ") + Module1.SelectedGame.trimmed() + QStringLiteral(" Opened"));
+    STB1->setPanelText(3, tr("Game %1 Opened").arg(Module1.SelectedGame.trimmed()));
     // Only a game actually restored locks the game-start commands.
     lockGameStart(true);
 }

@@ -19,25 +19,30 @@ std::span<const ToolbarCommand> frmMain::toolbarCommands()
     constexpr bool Locked = true, Usable = false;
     constexpr QKeyCombination NoKey = Qt::Key_unknown;
     static const ToolbarCommand commands[] = {
-        {"Start", "Start", "Start the Game", 6, Qt::CTRL | Qt::Key_N, Locked,
+        {"Start", QT_TR_NOOP("Start"), QT_TR_NOOP("Start the Game"), 6, Qt::CTRL | Qt::Key_N, Locked,
          [](frmMain &w) {
              w.Gestione_Start();
              w.lockAfterStart();
          }},
-        {"Save", "Save", "", 2, Qt::CTRL | Qt::Key_S, Usable, [](frmMain &w) { w.Esegue_Salvataggio(); }},
-        {"Open", "Open", "", 11, Qt::CTRL | Qt::Key_O, Locked, [](frmMain &w) { w.Esegue_Apertura(); }},
-        {"Stop", "Stop", "Erase current Game", 7, NoKey, Usable, [](frmMain &w) { w.Gestione_Stop(); }},
-        {"Exit", "Exit", "Leave program", 8, Qt::CTRL | Qt::Key_Q, Usable, [](frmMain &w) { w.close(); }},
+        {"Save", QT_TR_NOOP("Save"), "", 2, Qt::CTRL | Qt::Key_S, Usable,
+         [](frmMain &w) { w.Esegue_Salvataggio(); }},
+        {"Open", QT_TR_NOOP("Open"), "", 11, Qt::CTRL | Qt::Key_O, Locked,
+         [](frmMain &w) { w.Esegue_Apertura(); }},
+        {"Stop", QT_TR_NOOP("Stop"), QT_TR_NOOP("Erase current Game"), 7, NoKey, Usable,
+         [](frmMain &w) { w.Gestione_Stop(); }},
+        {"Exit", QT_TR_NOOP("Exit"), QT_TR_NOOP("Leave program"), 8, Qt::CTRL | Qt::Key_Q, Usable,
+         [](frmMain &w) { w.close(); }},
         {},
-        {"TimeSet", "Options", "Set Limit Time", 9, Qt::CTRL | Qt::Key_T, Locked,
+        {"TimeSet", QT_TR_NOOP("Options"), QT_TR_NOOP("Set Limit Time"), 9, Qt::CTRL | Qt::Key_T, Locked,
          [](frmMain &w) {
              w.Set_Limit();
              w.lockAfterStart();
          }},
-        {"Pause", "Pause", "Pause Game", 5, NoKey, Usable, [](frmMain &w) { w.Gestione_Pausa(); }},
+        {"Pause", QT_TR_NOOP("Pause"), QT_TR_NOOP("Pause Game"), 5, NoKey, Usable,
+         [](frmMain &w) { w.Gestione_Pausa(); }},
         {},
-        {"Info", "Info", "", 1, Qt::Key_F1, Usable, [](frmMain &w) { w.openHelp(); }},
-        {"About", "About", "", 10, NoKey, Usable, [](frmMain &w) { w.showAbout(); }},
+        {"Info", QT_TR_NOOP("Info"), "", 1, Qt::Key_F1, Usable, [](frmMain &w) { w.openHelp(); }},
+        {"About", QT_TR_NOOP("About"), "", 10, NoKey, Usable, [](frmMain &w) { w.showAbout(); }},
     };
     return commands;
 }
@@ -72,8 +77,8 @@ void frmMain::buildToolbar()
             Toolbar1->addSeparatorEntry();
             continue;
         }
-        Toolbar1->addButton(QString::fromLatin1(c.key), QString::fromLatin1(c.caption),
-                            QString::fromLatin1(c.toolTip), ImageList1.picture(c.picture));
+        Toolbar1->addButton(QString::fromLatin1(c.key), tr(c.caption), tr(c.toolTip),
+                            ImageList1.picture(c.picture));
         const int n = Toolbar1->count();
         QWidget *button = Toolbar1->buttonWidget(n);
         button->setFixedSize(Twips::size(645, 540));

@@ -20,10 +20,10 @@ void frmMain::Form_KeyPress(int keyAscii)
         return;
     if (keyAscii == KeySpace) {
         if (!IWPress->isHidden()) {
-            moveReport(QStringLiteral("White player spend "), Minuti, Ore, MoveMarkWhite);
+            moveReport(tr("White player spend %1 Minutes for this move."), Minuti, Ore, MoveMarkWhite);
             showBlackTurn();
         } else {
-            moveReport(QStringLiteral("Black player spend "), MinutiG, OreG, MoveMarkBlack);
+            moveReport(tr("Black player spend %1 Minutes for this move."), MinutiG, OreG, MoveMarkBlack);
             showWhiteTurn();
         }
     }
@@ -35,7 +35,7 @@ void frmMain::iBUnPress_Click()
 {
     if (bPaused)
         return;
-    moveReport(QStringLiteral("Black player spend "), MinutiG, OreG, MoveMarkBlack);
+    moveReport(tr("Black player spend %1 Minutes for this move."), MinutiG, OreG, MoveMarkBlack);
     showBlackTurn();
 }
 
@@ -43,16 +43,15 @@ void frmMain::IWUnpress_Click()
 {
     if (bPaused)
         return;
-    moveReport(QStringLiteral("White player spend "), Minuti, Ore, MoveMarkWhite);
+    moveReport(tr("White player spend %1 Minutes for this move."), Minuti, Ore, MoveMarkWhite);
     showWhiteTurn();
 }
 
-void frmMain::moveReport(const QString &start, int minutes, int hours, int &moveMark)
+void frmMain::moveReport(const QString &report, int minutes, int hours, int &moveMark)
 {
     // Whole minutes including hours, so a move across an hour reports its length.
     const int total = wholeMinutes(minutes, hours);
-    STB1->setPanelText(3, start + ClockText::NumberText(total - moveMark) +
-                              QStringLiteral(" Minutes for this move."));
+    STB1->setPanelText(3, report.arg(ClockText::NumberText(total - moveMark)));
     moveMark = total;
 }
 

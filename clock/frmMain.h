@@ -94,7 +94,7 @@ private:
     PlayerItems black();
     void tickPlayer(const PlayerItems &p);
     void overTime(const QString &message);
-    void moveReport(const QString &start, int minutes, int hours, int &moveMark);
+    void moveReport(const QString &report, int minutes, int hours, int &moveMark);
     void showWhiteTurn();
     void beginGame(const QString &whiteName, const QString &blackName, const QString &whiteLeft,
                    const QString &blackLeft);

@@ -74,7 +74,7 @@ void colourText(QWidget *widget, const QColor &text, const QColor &background)
 void frmMain::buildControls()
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Varko Chronometer"));
+    setWindowTitle(tr("Varko Chronometer"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/varko.svg")));
     // Fixed single border, close box, no minimize or maximize button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -143,7 +143,7 @@ void frmMain::buildClockFrames()
     const QColor highlightText = palette().color(QPalette::HighlightedText);
     const QColor highlight = palette().color(QPalette::Highlight);
 
-    Frame1 = named(new QGroupBox(QStringLiteral("Frame1"), centralWidget()), QStringLiteral("Frame1"));
+    Frame1 = named(new QGroupBox(tr("Frame1"), centralWidget()), QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::rect(720, 960, 3135, 3255));
     Frame1->setFont(Fonts::comic(11.25));
     // White's caption in the highlight-text colour, on the highlight so it reads.
@@ -159,7 +159,7 @@ void frmMain::buildClockFrames()
     pg2 = limitBar(Frame1, QStringLiteral("pg2"), 2295);
     lblLimitWhite = limitLabel(Frame1, QStringLiteral("lblLimitWhite"), 2040, 2400);
 
-    Frame2 = named(new QGroupBox(QStringLiteral("Frame2"), centralWidget()), QStringLiteral("Frame2"));
+    Frame2 = named(new QGroupBox(tr("Frame2"), centralWidget()), QStringLiteral("Frame2"));
     Frame2->setGeometry(Twips::rect(6600, 960, 3135, 3255));
     Frame2->setFont(Fonts::comic(11.25));
     LOreG = clockLabel(Frame2, QStringLiteral("LOreG"), 360, 495);
@@ -170,8 +170,7 @@ void frmMain::buildClockFrames()
     pg3 = limitBar(Frame2, QStringLiteral("pg3"), 2415);
     lblLimitBlack = limitLabel(Frame2, QStringLiteral("lblLimitBlack"), 2040, 2520);
 
-    Frame3 =
-        named(new QGroupBox(QStringLiteral("...from begin Time"), centralWidget()), QStringLiteral("Frame3"));
+    Frame3 = named(new QGroupBox(tr("...from begin Time"), centralWidget()), QStringLiteral("Frame3"));
     Frame3->setGeometry(Twips::rect(3960, 3240, 2535, 975));
     Frame3->setFont(Fonts::comic(9, true));
     LOreR = clockLabel(Frame3, QStringLiteral("LOreR"), 120, 375);

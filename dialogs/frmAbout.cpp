@@ -26,7 +26,8 @@ const QByteArray SysInfoValue = QByteArrayLiteral("PATH");
 const QByteArray SysInfoFolderKey = QByteArrayLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 const QByteArray SysInfoFolderValue = QByteArrayLiteral("MSINFO");
 const QString SysInfoFile = QStringLiteral("\\MSINFO32.EXE");
-const QString Unavailable = QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
+const char *const Unavailable =
+    QT_TRANSLATE_NOOP("frmAbout", "Le informazioni sul sistema non sono attualmente disponibili.");
 
 // The registry reads into a buffer of this many bytes; a longer value does
 // not fit and counts as missing.
@@ -100,12 +101,11 @@ frmAbout::frmAbout(QWidget *parent)
 
 void frmAbout::buildTexts()
 {
-    lblTitle =
-        makeLabel(this, "lblTitle", QStringLiteral("Varko Dulvermant"), Twips::rect(1320, 240, 3885, 480));
+    lblTitle = makeLabel(this, "lblTitle", tr("Varko Dulvermant"), Twips::rect(1320, 240, 3885, 480));
     lblTitle->setFont(Fonts::comic(9.75, true));
     paintBlack(lblTitle);
     lblVersion = makeLabel(this, "lblVersion", QString(), Twips::rect(1320, 780, 3885, 225));
-    lblDisclaimer = makeLabel(this, "lblDisclaimer", QStringLiteral("\u00A9 2001 Varko Dulvermant"),
+    lblDisclaimer = makeLabel(this, "lblDisclaimer", tr("\u00A9 2001 Varko Dulvermant"),
                               Twips::rect(240, 1560, 2295, 345));
     QFont small = lblDisclaimer->font(); // the credit keeps to one line of its narrow label
     small.setPointSizeF(std::min(small.pointSizeF(), 8.0));
@@ -135,13 +135,13 @@ void frmAbout::buildImages()
 void frmAbout::buildButtons()
 {
     // OK is both the default and the cancel button: Enter and Escape close.
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setGeometry(Twips::rect(4320, 1560, 1260, 345));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 
-    cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    cmdSysInfo = new QPushButton(tr("&System Info..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setGeometry(Twips::rect(4320, 2040, 1245, 345));
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
@@ -174,9 +174,8 @@ void frmAbout::Form_Load()
     const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
     setGeometry(QRect(origin + Twips::point(2340, 1935), size()));
 
-    setWindowTitle(QStringLiteral("About ") + App::Title());
-    lblVersion->setText(
-        QStringLiteral("Version %1.%2.%3").arg(App::Major()).arg(App::Minor()).arg(App::Revision()));
+    setWindowTitle(tr("About %1").arg(App::Title()));
+    lblVersion->setText(tr("Version %1.%2.%3").arg(App::Major()).arg(App::Minor()).arg(App::Revision()));
     If1->move(twipsX(IconLeftUnits), twipsY(IconTopUnits));
     if2->move(twipsX(IconLeftUnits), twipsY(IconTopUnits));
     If1->setVisible(false);
@@ -211,7 +210,7 @@ void frmAbout::StartSysInfo()
 {
     const std::optional<QString> tool = SysInfoTool();
     if (!tool || !ProgramStarter::start(*tool))
-        MsgBox::show(this, Unavailable);
+        MsgBox::show(this, tr(Unavailable));
 }
 
 // The tool's full path from the first value as read (not checked on disk), or

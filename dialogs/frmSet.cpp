@@ -136,7 +136,7 @@ frmSet::frmSet(QWidget *mainWindow)
       m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmSet"));
-    setWindowTitle(QStringLiteral("Set Options"));
+    setWindowTitle(tr("Set Options"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/settings.svg")));
     setSizeGripEnabled(true);
     resize(Twips::size(3660, 4080)); // sizable; the controls keep their places
@@ -147,13 +147,13 @@ frmSet::frmSet(QWidget *mainWindow)
 
 void frmSet::buildFrames()
 {
-    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Player"), Twips::rect(240, 120, 3135, 1335));
-    Frame2 = makeFrame(this, "Frame2", QStringLiteral("Time Limit"), Twips::rect(240, 1560, 3135, 855));
-    Frame3 = makeFrame(this, "Frame3", QStringLiteral("Name of Game"), Twips::rect(240, 2640, 3135, 855));
-    Label1 = makeLabel(Frame1, "Label1", QStringLiteral("White"), Twips::rect(240, 360, 1215, 255));
-    Label2 = makeLabel(Frame1, "Label2", QStringLiteral("Black"), Twips::rect(240, 840, 1215, 255));
-    Label3 = makeLabel(Frame2, "Label3", QStringLiteral("Set Time"), Twips::rect(240, 360, 975, 255));
-    Label4 = makeLabel(Frame2, "Label4", QStringLiteral("Minutes"), Twips::rect(2280, 360, 615, 255));
+    Frame1 = makeFrame(this, "Frame1", tr("Player"), Twips::rect(240, 120, 3135, 1335));
+    Frame2 = makeFrame(this, "Frame2", tr("Time Limit"), Twips::rect(240, 1560, 3135, 855));
+    Frame3 = makeFrame(this, "Frame3", tr("Name of Game"), Twips::rect(240, 2640, 3135, 855));
+    Label1 = makeLabel(Frame1, "Label1", tr("White"), Twips::rect(240, 360, 1215, 255));
+    Label2 = makeLabel(Frame1, "Label2", tr("Black"), Twips::rect(240, 840, 1215, 255));
+    Label3 = makeLabel(Frame2, "Label3", tr("Set Time"), Twips::rect(240, 360, 975, 255));
+    Label4 = makeLabel(Frame2, "Label4", tr("Minutes"), Twips::rect(2280, 360, 615, 255));
 }
 
 void frmSet::buildFields()
@@ -172,7 +172,7 @@ void frmSet::buildFields()
     cbTime->lineEdit()->installEventFilter(this);
 
     // Not the default button: Enter confirms only while the button has the focus.
-    cmdConferma = new QPushButton(QStringLiteral("OK"), this);
+    cmdConferma = new QPushButton(tr("OK"), this);
     cmdConferma->setObjectName(QStringLiteral("cmdConferma"));
     cmdConferma->setAutoDefault(false);
     cmdConferma->setDefault(false);
@@ -211,8 +211,8 @@ void frmSet::Form_Load()
 {
     if (m_mainWindow)
         move(m_mainWindow->window()->frameGeometry().topLeft() + Twips::point(200, 200));
-    txtWName->setText(QStringLiteral("White"));
-    txtBName->setText(QStringLiteral("Black"));
+    txtWName->setText(tr("White"));
+    txtBName->setText(tr("Black"));
     txtGameName->clear();
 
     cbTime->clear();

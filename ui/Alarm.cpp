@@ -26,7 +26,9 @@ public:
         }
         // An event sound: the sound server's event volume and mute apply to it.
         ca_context_play(m_context.get(), 0, CA_PROP_EVENT_ID, "alarm-clock-elapsed", CA_PROP_MEDIA_ROLE,
-                        "event", CA_PROP_EVENT_DESCRIPTION, "A player is over time", nullptr);
+                        "event", CA_PROP_EVENT_DESCRIPTION,
+                        qUtf8Printable(QCoreApplication::translate("Alarm", "A player is over time")),
+                        nullptr);
     }
 
 private:

@@ -19,7 +19,7 @@ HelpViewer::HelpViewer(QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Window), m_browser(new QTextBrowser(this))
 {
     setObjectName(QStringLiteral("helpViewer"));
-    setWindowTitle(QStringLiteral("Varko Help"));
+    setWindowTitle(tr("Varko Help"));
     // Closing the viewer frees it, and an open viewer never keeps the program
     // running once the main window is closed.
     setAttribute(Qt::WA_DeleteOnClose);

@@ -15,7 +15,6 @@ public:
 
     void showContents(const QString &helpFilePath);
 
-
 private:
     void placeBeside(const QWidget *mainWindow);
     void showFailure(const QString &reason);

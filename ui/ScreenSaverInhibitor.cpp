@@ -35,7 +35,7 @@ void ScreenSaverInhibitor::inhibit()
     if (m_cookie || m_asking || !m_bus.isConnected())
         return;
     QDBusMessage call = screenSaverCall(QStringLiteral("Inhibit"));
-    call << QCoreApplication::applicationName() << QStringLiteral("A game is running");
+    call << QCoreApplication::applicationName() << tr("A game is running");
     m_asking = true;
     // The answer comes later: a slow service must not stop the clocks.
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);

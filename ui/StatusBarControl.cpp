@@ -31,10 +31,10 @@ StatusBarControl::StatusBarControl(QWidget *parent)
     m_icon->setFixedSize(20, 20);
     m_text->setTextFormat(Qt::PlainText);
     m_text->setObjectName(QStringLiteral("STB1_Text"));
-    m_text->setAccessibleDescription(QStringLiteral("Status line"));
-    m_date->setAccessibleDescription(QStringLiteral("Today's date"));
-    m_time->setAccessibleDescription(QStringLiteral("Time of day"));
-    m_icon->setAccessibleName(QStringLiteral("Game clock animation"));
+    m_text->setAccessibleDescription(tr("Status line"));
+    m_date->setAccessibleDescription(tr("Today's date"));
+    m_time->setAccessibleDescription(tr("Time of day"));
+    m_icon->setAccessibleName(tr("Game clock animation"));
 
     auto *inner = new QHBoxLayout(m_panel3);
     inner->setContentsMargins(2, 0, 2, 0);
