@@ -1,15 +1,18 @@
 #include "archive/frmGame.h"
 
 #include "app/Module1.h"
-#include "archive/GameListModel.h"
-#include "ui/FlexGrid.h"
+#include "archive/SavedGamesModel.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
+#include "ui/TableGrid.h"
 #include "ui/Twips.h"
 
 #include <QFrame>
+#include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <array>
 
@@ -20,7 +23,8 @@ constexpr int ScaleHeight = 3195;
 constexpr int StripHeight = 735; // P1
 constexpr qreal FontSize = 8.25;
 
-constexpr std::array<int, GameListModel::ColumnCount> ColumnWidths = {800, 1000, 1000, 500, 1000, 1000, 1200};
+constexpr std::array<int, SavedGamesModel::ColumnCount> ColumnWidths = {800,  1000, 1000, 500,
+                                                                        1000, 1000, 1200};
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips)
 {
@@ -39,7 +43,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
 frmGame::frmGame(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_games(std::make_unique<GameListModel>())
+      m_games(new SavedGamesModel(this))
 {
     createControls();
     Form_Load();
@@ -55,10 +59,14 @@ void frmGame::createControls()
     setFont(Fonts::comic(FontSize));
     setFixedSize(Twips::size(ScaleWidth, ScaleHeight));
 
-    dgGame = new FlexGrid(this);
+    dgGame = new TableGrid(this);
     dgGame->setObjectName(QStringLiteral("dgGame"));
     dgGame->setAccessibleName(QStringLiteral("Saved games"));
     dgGame->move(0, 0);
+    // The header row in bold, in the grid's own family and size.
+    QFont bold;
+    bold.setBold(true);
+    dgGame->horizontalHeader()->setFont(bold);
 
     P1 = new QFrame(this);
     P1->setObjectName(QStringLiteral("P1"));
@@ -66,6 +74,12 @@ void frmGame::createControls()
 
     cmdOpen = makeButton(P1, "cmdOpen", QStringLiteral("Open Game"), QRect(240, 120, 1335, 495));
     cmdExit = makeButton(P1, "cmdExit", QStringLiteral("Exit"), QRect(5160, 120, 1215, 495));
+    lblListed = new QLabel(P1);
+    lblListed->setObjectName(QStringLiteral("lblListed"));
+    lblListed->setGeometry(Twips::rect(1680, 30, 3375, 675));
+    lblListed->setAlignment(Qt::AlignCenter);
+    lblListed->setWordWrap(true);
+    lblListed->hide();
     connect(cmdOpen, &QPushButton::clicked, this, &frmGame::cmdOpen_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmGame::cmdExit_Click);
 
@@ -82,16 +96,18 @@ void frmGame::Form_Load()
     dgGame->setHeight(Twips::fromPx(height()) - Twips::fromPx(P1->height()));
 
     // The grid has count + 1 rows: the bold headers, records 2 to count
-    // (read from the archive as they are painted, the name column bold), and
-    // an empty row that belongs to no record.
+    // (read from the archive as they are painted, the name column bold; of
+    // more than the grid can list, the newest), and an empty row that belongs
+    // to no record.
     Apre_Archivio();
-    for (int col = 0; col < GameListModel::ColumnCount; ++col)
+    Mostra_Elenco();
+    for (int col = 0; col < SavedGamesModel::ColumnCount; ++col)
         dgGame->setColWidth(col, ColumnWidths[size_t(col)]);
 
     // Row 1, column 6 is the current cell and the whole selection when the
     // window opens, as if the grid had been filled from the bottom up.
     dgGame->setRow(1);
-    dgGame->setCol(GameListModel::ColumnCount - 1);
+    dgGame->setCol(SavedGamesModel::ColumnCount - 1);
 }
 
 // Opens the archive for the grid and gives its record count. When it cannot
@@ -105,8 +121,19 @@ qint64 frmGame::Apre_Archivio()
             QStringLiteral("The saved games cannot be read from\n%1\n\n%2").arg(Module1.ArchivePath, reason));
     else if (!m_games->notice().isEmpty())
         MsgBox::show(parentWidget(), m_games->notice());
-    dgGame->setSource(m_games.get());
+    dgGame->setModel(m_games);
     return m_games->count();
+}
+
+// Says how many games are listed when the grid cannot hold them all.
+void frmGame::Mostra_Elenco()
+{
+    if (m_games->listed() == m_games->games())
+        return;
+    const QLocale english(QLocale::English);
+    lblListed->setText(tr("The newest %1 of %2 saved games are listed.")
+                           .arg(english.toString(m_games->listed()), english.toString(m_games->games())));
+    lblListed->show();
 }
 
 void frmGame::cmdOpen_Click()

@@ -1,16 +1,17 @@
 #pragma once
 
 #include <QDialog>
-#include <memory>
 
-class FlexGrid;
-class GameListModel;
+class SavedGamesModel;
 class QFrame;
+class QLabel;
 class QPushButton;
+class TableGrid;
 
 // The saved-games browser: lists the games of the archive in a grid and hands
 // the chosen game's name back in Module1.SelectedGame (empty when the user
-// leaves without choosing). It only reads the archive.
+// leaves without choosing). It only reads the archive. An archive of more
+// games than the grid can list shows the newest, and says so.
 class frmGame : public QDialog {
     Q_OBJECT
 public:
@@ -24,12 +25,14 @@ private:
     void createControls();
     void Form_Load();
     qint64 Apre_Archivio();
+    void Mostra_Elenco();
     void cmdOpen_Click();
     void cmdExit_Click();
 
-    std::unique_ptr<GameListModel> m_games;
-    FlexGrid *dgGame;
+    SavedGamesModel *m_games;
+    TableGrid *dgGame;
     QFrame *P1;
+    QLabel *lblListed;
     QPushButton *cmdOpen;
     QPushButton *cmdExit;
 };

@@ -5,8 +5,8 @@
 #include "app/Module1.h"
 #include "archive/GameRecord.h"
 #include "archive/frmGame.h"
-#include "ui/FlexGrid.h"
 #include "ui/Fonts.h"
+#include "ui/TableGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -93,7 +93,7 @@ int measure(qint64 records)
     clock.start();
     frmGame browser;
     const qint64 constructedNs = clock.nsecsElapsed();
-    FlexGrid *grid = browser.findChild<FlexGrid *>(QStringLiteral("dgGame"));
+    TableGrid *grid = browser.findChild<TableGrid *>(QStringLiteral("dgGame"));
     PaintWatch watch;
     grid->viewport()->installEventFilter(&watch);
     browser.show();
@@ -105,7 +105,7 @@ int measure(qint64 records)
     const qint64 peak = peakKiB();
 
     std::printf("records:                %lld (%lld bytes)\n", records, QFile(path).size());
-    std::printf("grid rows:              %lld\n", grid->Rows());
+    std::printf("grid rows:              %d\n", grid->Rows());
     std::printf("construct (Form_Load):  %.1f ms\n", constructedNs / 1e6);
     std::printf("construct to 1st paint: %.1f ms (target <= 100 ms)\n", paintedNs / 1e6);
     std::printf("peak memory:            %.1f MiB absolute, %.1f MiB above baseline (target <= 50 MiB)\n",

@@ -4,12 +4,13 @@
 #include "archive/Archive.h"
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiveStartup.h"
-#include "archive/GameListModel.h"
 #include "archive/GameRecord.h"
 #include "archive/RestoreGame.h"
 #include "archive/SaveGame.h"
+#include "archive/SavedGamesModel.h"
 
 #include <QFile>
+#include <QFont>
 #include <QSet>
 
 namespace {
@@ -145,19 +146,20 @@ void checkSearch(Expectations &e, QByteArrayView bytes, int count, const QString
 
 void checkModel(Expectations &e, QByteArrayView bytes, int count)
 {
-    GameListModel model;
+    SavedGamesModel model;
     QString reason;
     e.expect(model.open(Module1.ArchivePath, &reason), QStringLiteral("the list did not open: ") + reason);
-    e.expect(model.count() == std::max(count, 1),
-             QStringLiteral("list of %1 rows for %2 records").arg(model.count()).arg(count));
-    for (int row = 0; row < model.count(); ++row) {
+    e.expect(model.rowCount() == std::max(count, 1),
+             QStringLiteral("list of %1 rows for %2 records").arg(model.rowCount()).arg(count));
+    for (int row = 0; row < model.rowCount(); ++row) {
         const QStringList expected =
-            row + 2 <= count ? GameListModel::columnTexts(GameRecord::decode(recordAt(bytes, row + 2)))
-                             : QStringList(GameListModel::ColumnCount);
-        for (int col = 0; col < GameListModel::ColumnCount; ++col)
-            e.expect(model.text(row + 1, col) == expected[col],
+            row + 2 <= count ? SavedGamesModel::columnTexts(GameRecord::decode(recordAt(bytes, row + 2)))
+                             : QStringList(SavedGamesModel::ColumnCount);
+        for (int col = 0; col < SavedGamesModel::ColumnCount; ++col)
+            e.expect(model.index(row, col).data().toString() == expected[col],
                      QStringLiteral("list cell %1,%2 wrong").arg(row).arg(col));
-        e.expect(model.bold(row + 1, 0), QStringLiteral("name cell not bold"));
+        e.expect(qvariant_cast<QFont>(model.index(row, 0).data(Qt::FontRole)).bold(),
+                 QStringLiteral("name cell not bold"));
     }
 }
 

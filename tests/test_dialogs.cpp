@@ -2,16 +2,20 @@
 // icons' animation), the settings dialog and the saved-games browser.
 #include "app/Module1.h"
 #include "archive/GameRecord.h"
+#include "archive/SavedGamesModel.h"
 #include "archive/frmGame.h"
 #include "dialogs/Registry.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmSet.h"
 #include "tests/common/TestSupport.h"
-#include "ui/FlexGrid.h"
 #include "ui/ProgramStarter.h"
+#include "ui/TableGrid.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -61,7 +65,7 @@ const QString Alpha = QString("Alpha").leftJustified(15);
 const QString Beta = QString("Beta").leftJustified(15);
 
 // What the user does in the grid before leaving the browser.
-using Gesture = std::function<void(FlexGrid &)>;
+using Gesture = std::function<void(TableGrid &)>;
 
 } // namespace
 
@@ -102,7 +106,7 @@ class TestDialogs : public QObject, Registry::Reader, ProgramStarter::Seam {
     }
     static QComboBox *cbTime(const QWidget &d) { return child<QComboBox>(d, "cbTime"); }
     static QPushButton *cmdConferma(const QWidget &d) { return child<QPushButton>(d, "cmdConferma"); }
-    static FlexGrid &gridOf(const QWidget &w) { return *w.findChild<FlexGrid *>("dgGame"); }
+    static TableGrid &gridOf(const QWidget &w) { return *w.findChild<TableGrid *>("dgGame"); }
     static QPushButton *button(const QWidget &w, const QString &n) { return w.findChild<QPushButton *>(n); }
     // The file cut at `at` and `bytes` written there; a cut past the end
     // leaves a hole (no disk used).
@@ -327,12 +331,29 @@ private slots:
         QTest::addColumn<Gesture>("gesture");
         QTest::addColumn<QString>("leave"); // a button, the close box or a key on the grid
         QTest::addColumn<QString>("chosen");
-        const Gesture beta = [](FlexGrid &g) {
+        const Gesture beta = [](TableGrid &g) {
             QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.showCell(2, 5).center());
         };
-        const Gesture up = [](FlexGrid &g) { QTest::keyClick(&g, Qt::Key_Up); };
+        const Gesture up = [](TableGrid &g) { QTest::keyClick(&g, Qt::Key_Up); };
+        // The row where the selection ends counts, not where it starts.
+        const Gesture drag = [](TableGrid &g) {
+            const QPoint from = g.showCell(1, 2).center(), to = g.showCell(2, 4).center();
+            QTest::mousePress(g.viewport(), Qt::LeftButton, {}, from);
+            QMouseEvent move(QEvent::MouseMove, to, g.viewport()->mapToGlobal(to), Qt::NoButton,
+                             Qt::LeftButton, {});
+            QApplication::sendEvent(g.viewport(), &move);
+            QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, to);
+        };
+        const Gesture shiftDown = [](TableGrid &g) { QTest::keyClick(&g, Qt::Key_Down, Qt::ShiftModifier); };
+        const Gesture typeB = [](TableGrid &g) {
+            QTest::keyClick(&g, Qt::Key_Home); // to the names
+            QTest::keyClicks(&g, "Be");
+        };
         QTest::newRow("Up stays on the first game") << up << "cmdOpen" << Alpha;
         QTest::newRow("column 5 of Beta") << beta << "cmdOpen" << Beta;
+        QTest::newRow("drag from Alpha to Beta") << drag << "cmdOpen" << Beta;
+        QTest::newRow("Shift+Down from Alpha") << shiftDown << "cmdOpen" << Beta;
+        QTest::newRow("typing moves nothing") << typeB << "cmdOpen" << Alpha;
         for (const char *leave : {"cmdExit", "close", "Escape", "Enter"})
             QTest::newRow(leave) << beta << QString(leave) << QString();
         // Enter presses the focused button, as Space does.
@@ -346,10 +367,17 @@ private slots:
         QFETCH(QString, chosen);
         frmGame browser;
         browser.show();
-        FlexGrid &grid = gridOf(browser);
-        // Alpha, Beta and the empty row (the piece is none); Alpha's last cell
-        // alone is current and selected at opening.
+        TableGrid &grid = gridOf(browser);
+        // Alpha, Beta and the empty row (the piece is none), all of them
+        // listed; Alpha's last cell alone is current and selected at opening.
         QVERIFY(grid.Rows() == 4 && grid.Row() == 1 && grid.Col() == 6 && grid.RowSel() == 1);
+        QVERIFY(browser.findChild<QLabel *>("lblListed")->isHidden() && !grid.CellFontBold() &&
+                grid.horizontalHeader()->font().bold());
+        // The columns' widths and the grid's size in twips, as near as whole pixels come.
+        QList<int> sizes{grid.Width(), grid.Height()};
+        for (int col = 0; col < grid.Cols(); ++col)
+            sizes << grid.ColWidth(col);
+        QCOMPARE(sizes, QList<int>({6675, 2460, 795, 1005, 1005, 495, 1005, 1005, 1200}));
         gesture(grid);
         QWidget *target = leave.startsWith("cmd") ? button(browser, leave.section(" ", 0, 0))
                                                   : static_cast<QWidget *>(&grid);
@@ -372,7 +400,7 @@ private slots:
     void archivesLosingTheirGames()
     {
         frmGame shrinking;
-        FlexGrid &grid = gridOf(shrinking);
+        TableGrid &grid = gridOf(shrinking);
         QVERIFY(QFile::resize(m_path, GameRecord::Size));
         shrinking.show();
         QVERIFY(!grid.viewport()->grab().isNull());
@@ -398,28 +426,70 @@ private slots:
         }
     }
 
-    // 2^32 + 3 records, all but the first and last a hole: the grid has a row
-    // for each, and the keys reach the last game and the empty row below it
-    // through the scaled scroll bar.
-    void archiveBeyond32BitCount()
+    // More games than the grid lists (2^32 + 2, all but the first two and
+    // the last a hole): the newest are listed, down to the last game and the
+    // empty row below it, and the window says so.
+    void archiveBeyondTheList()
     {
-        const qint64 last = (qint64(1) << 32) + 3;
+        const qint64 records = (qint64(1) << 32) + 3;
         write(alphaBeta().first(3 * GameRecord::Size));
         GameRecord far;
         far.RecordName = "Far";
-        write(far.encode(), (last - 1) * GameRecord::Size);
+        write(far.encode(), (records - 1) * GameRecord::Size);
         frmGame browser;
         browser.show();
-        FlexGrid &grid = gridOf(browser);
-        QCOMPARE(grid.Rows(), last + 1);
-        QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
-        QCOMPARE(grid.Row(), last);
-        QTest::keyClick(&grid, Qt::Key_Up);
-        QCOMPARE(grid.Row(), last - 1);
-        QVERIFY2(grid.accessibleDescription().contains("Far"), qPrintable(grid.accessibleDescription()));
+        TableGrid &grid = gridOf(browser);
+        QCOMPARE(grid.Rows(), SavedGamesModel::MostListed + 2);
         QVERIFY(!grid.viewport()->grab().isNull());
+        grid.setCol(0);
+        QVERIFY(grid.Text() == QString(15, QChar(0)) && grid.CellFontBold()); // a hole, not Alpha
+        QCOMPARE(browser.findChild<QLabel *>("lblListed")->text(),
+                 "The newest 16,777,215 of 4,294,967,298 saved games are listed.");
+        QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(grid.RowSel(), grid.Rows() - 1);
+        QTest::keyClick(&grid, Qt::Key_Up);
         button(browser, "cmdOpen")->click();
         QCOMPARE(Module1.SelectedGame, QString("Far").leftJustified(15));
+    }
+
+    // The model as any view relies on it, on archives of 0, 1, 3 and 20,000
+    // records and on damaged ones; the last row is always the empty one.
+    void modelContract_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("names"); // column 0, trimmed, from the first row
+        QByteArray many = GameRecord::idRecord(0);
+        QStringList manyNames;
+        for (int n = 2; n <= 20'000; ++n) {
+            GameRecord r;
+            r.RecordName = QString::number(n);
+            many += r.encode();
+            manyNames << r.RecordName;
+        }
+        QTest::newRow("0 records") << QByteArray() << QStringList{""};
+        QTest::newRow("1 record") << GameRecord::idRecord(0) << QStringList{""};
+        QTest::newRow("3 records") << alphaBeta() << QStringList{"Alpha", "Beta", ""};
+        QTest::newRow("20,000 records") << many << manyNames + QStringList{""};
+        QTest::newRow("zero bytes") << QByteArray(2 * GameRecord::Size + 5, '\0')
+                                    << QStringList{QString(15, QChar(0)), ""};
+        QTest::newRow("garbage") << GameRecord::idRecord(0) + QByteArray(GameRecord::Size, '\xff')
+                                 << QStringList{QString(15, u'\u00ff'), ""};
+    }
+    void modelContract()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, names);
+        write(bytes);
+        SavedGamesModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QString reason;
+        QVERIFY2(model.open(m_path, &reason), qPrintable(reason));
+        QCOMPARE(model.rowCount(), names.size());
+        QStringList read;
+        for (int row = 0; row < model.rowCount(); ++row)
+            read << model.index(row, 0).data(Qt::AccessibleTextRole).toString();
+        QCOMPARE(read, names);
+        QCOMPARE(model.headerData(6, Qt::Horizontal).toString(), "Time stop at");
     }
 };
 

@@ -1,7 +1,7 @@
 #include "archive/GameRecord.h"
 #include "archive/Journal.h"
 #include "tests/common/MainWindowFixture.h"
-#include "ui/FlexGrid.h"
+#include "ui/TableGrid.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +31,7 @@ class TestSavedGames : public QObject {
     {
         TestSupport::scriptDialogs([row](QDialog &dialog) {
             if (row >= 0)
-                dialog.findChild<FlexGrid *>(QStringLiteral("dgGame"))->setRow(row);
+                dialog.findChild<TableGrid *>(QStringLiteral("dgGame"))->setRow(row);
             dialog.findChild<QPushButton *>(row < 0 ? QStringLiteral("cmdExit") : QStringLiteral("cmdOpen"))
                 ->click();
         });

@@ -9,9 +9,9 @@
 #include "archive/Archive.h"
 #include "archive/ArchiveStartup.h"
 #include "archive/FileSystem.h"
-#include "archive/GameListModel.h"
 #include "archive/GameRecord.h"
 #include "archive/RestoreGame.h"
+#include "archive/SavedGamesModel.h"
 #include "tests/tools/StressPlan.h"
 
 #include <QFile>
@@ -356,7 +356,7 @@ void StressPowerCut::cutAtEveryStep()
         Module1 = Module1Vars{};
         Module1.ArchivePath = bench.path;
         QString message;
-        GameListModel model;
+        SavedGamesModel model;
         const bool ok = next == Next::StartUp   ? bench.startUp()
                         : next == Next::Browser ? model.open(bench.path, &message) &&
                                                       model.count() == before.size() / GameRecord::Size
