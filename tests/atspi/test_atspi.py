@@ -3,6 +3,7 @@
 Run by test_atspi.sh on a private display and buses; the one argument is the
 program to start. Exits non-zero with a message at the first failure.
 """
+import pathlib
 import subprocess
 import sys
 import time
@@ -11,6 +12,9 @@ import pyatspi
 from gi.repository import GLib
 
 STATUS_NAMES = []  # what the status line announced, in order
+FOCUSED = []  # (role, name, table row) of each accessible that took the focus, in order
+HEADERS = ["Game ...", "White", "Black", "Limit at", "White Limit", "Black Limit", "Time stop at"]
+GAMES = {"Alpha": "00:21:48", "Beta": "00:31:48", "Gamma": "00:41:48"}  # and the time their game stopped at
 
 
 def expect(condition, message):
@@ -58,6 +62,52 @@ def on_name_change(event):
         STATUS_NAMES.append(event.source.name)
 
 
+def write_archive(path):
+    """The id record, then one game record for each of GAMES."""
+    ident = "ID".ljust(15).encode() + bytes(78) + b"000" + bytes(6)
+    games = (name.ljust(15) + "Anna".ljust(30) + "Bruno".ljust(30) + "001207000941" + stop.replace(":", "")
+             + "30 18 21 " for name, stop in GAMES.items())
+    path.write_bytes(ident + "".join(games).encode())
+
+
+def on_focus(event):
+    source = event.source
+    if event.detail1 != 1 or source is None:
+        return
+    try:
+        cell = source.getRole() == pyatspi.ROLE_TABLE_CELL
+        row = source.parent.queryTable().getRowAtIndex(source.getIndexInParent()) if cell else None
+        FOCUSED.append((source.getRoleName(), source.name, row))
+    except GLib.GError:  # a window closing takes its cells with it
+        pass
+
+
+def check_browser():
+    """The saved games as a table a screen reader can walk, cell by cell."""
+    FOCUSED.clear()
+    keys("Varko Chronometer", "ctrl+o")
+    browser = top_level("Saved Game", pyatspi.ROLE_DIALOG)
+    program = browser.parent
+    tables = [o for o in present(browser) if o.name == "Saved games"]
+    expect(len(tables) == 1 and tables[0].getRole() == pyatspi.ROLE_TABLE,
+           f"saved games offered as {[o.getRoleName() for o in tables]}")
+    table = tables[0].queryTable()
+    headers = [table.getColumnHeader(c).name for c in range(table.nColumns)]
+    expect(headers == HEADERS, f"column headers {headers}")
+    cells = [table.getAccessibleAt(r, 0).name for r in range(table.nRows)]
+    expect(cells == list(GAMES) + [""], f"first column reads {cells}")
+    # The focus goes to the grid, and from there to its current cell: the
+    # first game's last column.
+    first = ("table cell", GAMES["Alpha"], 0)
+    expect(pump(10, lambda: ("table", "Saved games", None) in FOCUSED and FOCUSED[-1] == first),
+           f"on opening the focus went to {FOCUSED}")
+    FOCUSED.clear()
+    keys("Saved Game", "Down")
+    expect(pump(10, lambda: ("table cell", GAMES["Beta"], 1) in FOCUSED), f"after Down the focus went to {FOCUSED}")
+    keys("Saved Game", "Tab", "Tab", "space")  # to Exit, and press it
+    expect(pump(10, lambda: all(w.name != "Saved Game" for w in present(program))), "the browser stayed open")
+
+
 def check():
     main = top_level("Varko Chronometer", pyatspi.ROLE_FRAME)
     roles = [o.getRole() for o in descendants(main)]
@@ -68,6 +118,8 @@ def check():
     expect(len(images) == 7 and all(images), f"pictures offered: {images}")
     seconds = [o.name for o in descendants(main) if o.description == "White seconds"]
     expect(seconds == ["00"], f"White's seconds read {seconds}")
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+    check_browser()
 
     pyatspi.Registry.registerEventListener(on_name_change, "object:property-change:accessible-name")
     keys("Varko Chronometer", "ctrl+n")
@@ -103,6 +155,7 @@ def registry_answers():
 # A program that starts before the registry answers may never be listed on
 # the desktop, so the registry comes first (it can be slow on a loaded machine).
 expect(pump(30, registry_answers), "the accessibility registry does not answer")
+write_archive(pathlib.Path(sys.argv[1]).parent / "Varko.dat")
 program = subprocess.Popen([sys.argv[1]], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 try:
     check()
