@@ -629,6 +629,7 @@ private:
             QDir().mkpath(bin) &&
             (!installed || (QDir().mkpath(shared) && writeFile(shared + "/VARKOHELP.HLP", "x")));
         return laidOut ? bin : QString();
+    }
     // The journal of a save of `name` beside the archive that save wrote, as a
     // cut after its records leaves them: the journal's bytes, empty on failure.
     QByteArray leaveInterruptedSave(const QString &name)
