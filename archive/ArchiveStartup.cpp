@@ -78,7 +78,6 @@ ArchiveStartup openForInstalledProgram(const QString &programFolder)
 
 ArchiveStartup openArchiveAtStartup(const QString &programFolder)
 {
-    PosixFile::refuseWritesPastSizeLimit();
     if (isInstalledFolder(programFolder))
         return openForInstalledProgram(programFolder);
     const QString primary = archivePathIn(programFolder);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -125,11 +124,6 @@ QString PosixFile::whyNotAFile(const QString &path)
                                      .arg(QFileInfo(QFile::decodeName(name)).symLinkTarget())
                                : systemReason(errno);
     return notRegular(st.st_mode);
-}
-
-void PosixFile::refuseWritesPastSizeLimit()
-{
-    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 PosixFile::~PosixFile()

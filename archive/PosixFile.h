@@ -25,10 +25,6 @@ public:
     IoResult sync() override;
     QList<Stretch> dataStretches(qint64 length) override;
 
-    // A write past the file-size limit (ulimit -f) then fails with EFBIG
-    // instead of the signal killing the program. Called once at start-up.
-    static void refuseWritesPastSizeLimit();
-
 private:
     explicit PosixFile(int fd) : m_fd(fd) {}
     int m_fd;

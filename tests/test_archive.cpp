@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <csignal>
 #include <numeric>
 
 #include <sys/file.h>
@@ -425,6 +426,7 @@ private slots:
         Module1.GameName = name;
         m_disk.fault = {Call::Write, "No space left on device", 40, false, dies};
         m_disk.left = failingWrite;
+        std::signal(SIGXFSZ, SIG_IGN); // as the program's start-up does
         rlimit before{};
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
         const rlimit limited{failingWrite ? before.rlim_cur : 350, before.rlim_max}; // ulimit -f, in bytes
