@@ -39,9 +39,8 @@ IoResult waitForLock(FileHandle &file)
     }
 }
 
-// The name field with the blanks at both ends removed; inline, as it runs for
-// every record of a search.
-inline QByteArrayView nameOf(QByteArrayView raw)
+// The name field with the blanks at both ends removed.
+QByteArrayView nameOf(QByteArrayView raw)
 {
     const char *begin = raw.data();
     const char *end = begin + GameRecord::NameWidth;
