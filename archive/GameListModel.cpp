@@ -70,20 +70,19 @@ bool GameListModel::open(const QString &path, QString *reason)
     m_file.reset();
     m_notice.clear();
     // The rows must not show a save a power cut left half done.
-    if (!ArchiveFile::recoverInterruptedSave(path, reason, &m_notice))
-        return false;
-    m_file = FileSystem::current().open(path, FileSystem::Mode::ReadOnly, reason);
-    if (!m_file)
-        return false;
-    const IoResult length = m_file->size();
-    if (!length.ok) {
+    const Reported<void> recovered = ArchiveFile::recoverInterruptedSave(path);
+    m_notice = recovered.notice();
+    Result<std::unique_ptr<FileHandle>> file =
+        recovered ? FileSystem::current().open(path, OpenMode::ReadOnly) : Failure{recovered.error()};
+    const Result<qint64> length = file ? (*file)->size() : Failure{file.error()};
+    if (!length) {
         if (reason)
-            *reason = length.reason;
-        m_file.reset();
+            *reason = length.error();
         return false;
     }
+    m_file = std::move(*file);
     // A trailing piece shorter than a record is not a record.
-    m_records = length.value / GameRecord::Size;
+    m_records = *length / GameRecord::Size;
     return true;
 }
 
@@ -122,10 +121,10 @@ QStringList GameListModel::readCells(qint64 row) const
         return emptyRow();
     char raw[GameRecord::Size];
     const qint64 offset = row * GameRecord::Size; // row r is record r + 1
-    const IoResult read = m_file->readAt(offset, raw, GameRecord::Size);
+    const Result<qint64> read = m_file->readAt(offset, raw, GameRecord::Size);
     // A record cut off since the file was opened, or one that cannot be read
     // now, shows as an empty row rather than half a record.
-    if (!read.ok || read.value < GameRecord::Size)
+    if (!read || *read < GameRecord::Size)
         return emptyRow();
     return columnTexts(GameRecord::decode(QByteArrayView(raw, GameRecord::Size)));
 }
