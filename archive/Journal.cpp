@@ -94,7 +94,8 @@ Result<QByteArray> readJournal(const QString &path)
 }
 
 // Gives the journal the first free name of ".stale", ".stale.2", ...; never
-// over another file.
+// over another file. The new name must be durable: should a cut undo it
+// unnoticed, the user would be told of a file that is not there.
 Result<QString> setAside(const QString &path)
 {
     FileSystem &fs = FileSystem::current();
@@ -106,10 +107,12 @@ Result<QString> setAside(const QString &path)
             return Failure{renamed.error()};
         if (!*renamed)
             continue;
-        // Should a cut undo the new name, the next recovery sets the
-        // journal aside once more: the archive is not touched either way.
-        static_cast<void>(fs.syncFolderOf(path));
-        return name;
+        const Result<void> synced = fs.syncFolderOf(path);
+        if (synced)
+            return name;
+        // Back under its own name, as the message about it says, for the next try.
+        static_cast<void>(fs.renameNoReplace(name, path));
+        return Failure{synced.error()};
     }
     return Failure{
         text("the names %1.stale to %1.stale.%2 are all taken").arg(shown(path)).arg(MostStaleNames)};

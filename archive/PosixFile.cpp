@@ -121,8 +121,11 @@ Result<int> openForMode(const QString &path, OpenMode mode)
     if (created < 0)
         return lastFailure();
     // A newly created file only survives a crash once its folder entry is on disk too.
-    static_cast<void>(PosixFile::syncFolderOf(path));
-    return created;
+    const Result<void> synced = PosixFile::syncFolderOf(path);
+    if (synced)
+        return created;
+    ::close(created);
+    return Failure{synced.error()};
 }
 
 } // namespace

@@ -525,6 +525,7 @@ private slots:
         QTest::newRow("unreadable") << "Permission denied" << Call::Open
                                     << 2; // the archive's, then the journal's
         QTest::newRow("cannot be set aside") << "Permission denied" << Call::Rename << 1;
+        QTest::newRow("set aside, its folder not synced") << "Input/output error" << Call::SyncFolder << 1;
     }
     void journalInTheWay()
     {
