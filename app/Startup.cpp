@@ -6,9 +6,13 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 
 int runVarko(int argc, char *argv[])
 {
+    // A write past the file-size limit (ulimit -f) then fails with EFBIG, and
+    // the archive says so, instead of the signal killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     // The per-user data folder (a fallback home of the archive) is named after it.
     QApplication::setApplicationName(QStringLiteral("Varko"));

@@ -3,24 +3,35 @@
 #include "app/Module1.h"
 #include "archive/ArchiveEdit.h"
 #include "archive/ArchiveFile.h"
+#include "archive/FileSystem.h"
 #include "archive/GameRecord.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 
-QString readingFailure(const ArchiveFile &file, const IoResult &result)
+QString readingFailure(const ArchiveFile &file, const QString &reason)
 {
-    return file.failure(QCoreApplication::translate("Archive", "read"), result);
+    return file.failure(QCoreApplication::translate("Archive", "read"), reason);
+}
+
+// Module1.LastId from the open archive's id counter.
+Reported<void> readIdCounter(ArchiveFile &file)
+{
+    const Result<int> counter = file.idCounter();
+    if (!counter)
+        return {Failure{readingFailure(file, counter.error())}, file.notice()};
+    Module1.LastId = static_cast<qint16>(*counter);
+    return {{}, file.notice()};
 }
 
 } // namespace
 
 bool bFileEsiste(const QString &sFile)
 {
-    return !sFile.isEmpty() && QFileInfo(QDir::fromNativeSeparators(sFile)).isFile();
+    FileSystem &fs = FileSystem::current();
+    return !sFile.isEmpty() && fs.exists(sFile) && fs.whyNotAFile(sFile).isEmpty();
 }
 
 QString archivePathIn(const QString &folder)
@@ -31,49 +42,38 @@ QString archivePathIn(const QString &folder)
     return QDir::toNativeSeparators(path + QStringLiteral("Varko.dat"));
 }
 
-ArchiveResult Legge_Sequenza_daFile()
+Reported<void> Legge_Sequenza_daFile()
 {
-    QString message;
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read, &message);
+    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read);
     if (!file)
-        return {false, message};
-    const IoResult counter = file->idCounter();
-    if (!counter.ok)
-        return {false, file->withNotice(readingFailure(*file, counter))};
-    Module1.LastId = static_cast<qint16>(counter.value);
-    return {true, file->notice()};
+        return Failure{file.error()};
+    return readIdCounter(**file);
 }
 
-ArchiveResult Crea_Record_suFile()
+Reported<void> Crea_Record_suFile()
 {
-    QString message;
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::WriteCreate, &message);
+    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::WriteCreate);
     if (!file)
-        return {false, message};
-    if (file->count() > 0) {
-        const IoResult counter = file->idCounter();
-        if (!counter.ok)
-            return {false, file->withNotice(readingFailure(*file, counter))};
-        Module1.LastId = static_cast<qint16>(counter.value);
-        return {true, file->notice()};
-    }
-    ArchiveEdit edit(*file);
+        return Failure{file.error()};
+    if ((*file)->count() > 0)
+        return readIdCounter(**file);
+    ArchiveEdit edit(**file);
     edit.writeRecord(1, GameRecord::idRecord(0));
     const ArchiveEdit::Outcome outcome = edit.commit();
-    if (outcome.written.ok)
-        return {true, file->notice()};
-    return {false, file->withNotice(
-                       file->failure(QCoreApplication::translate("Archive", "written"), outcome.written))};
+    if (outcome.written)
+        return {{}, (*file)->notice()};
+    return {
+        Failure{(*file)->failure(QCoreApplication::translate("Archive", "written"), outcome.written.error())},
+        (*file)->notice()};
 }
 
-FindResult FindGame(const QString &name)
+Reported<qint64> FindGame(const QString &name)
 {
-    QString message;
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read, &message);
+    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read);
     if (!file)
-        return {false, message, std::nullopt};
-    const IoResult found = file->findGame(name);
-    if (!found.ok)
-        return {false, file->withNotice(readingFailure(*file, found)), std::nullopt};
-    return {true, file->notice(), found.value == 0 ? std::nullopt : std::optional(found.value)};
+        return Failure{file.error()};
+    const Result<qint64> found = (*file)->findGame(name);
+    if (!found)
+        return {Failure{readingFailure(**file, found.error())}, (*file)->notice()};
+    return {found, (*file)->notice()};
 }

@@ -28,43 +28,43 @@ ArchiveEdit::Outcome ArchiveEdit::commit()
     qint64 count = m_file.count();
     for (const auto &[n, record] : std::as_const(m_records)) {
         if (n < 1 || n > count + 1)
-            return {IoResult::failure(
-                        QCoreApplication::translate("Archive", "record %1 lies beyond the end").arg(n)),
-                    IoResult::success()};
+            return {Failure{QCoreApplication::translate("Archive", "record %1 lies beyond the end").arg(n)},
+                    {}};
         count = std::max(count, n);
         journal.willWrite(offsetOf(n), GameRecord::Size);
     }
-    const IoResult kept = journal.keepOldBytes(m_file);
-    if (!kept.ok)
-        return {kept, IoResult::success()};
-    const IoResult journaled = journal.write(m_file.path());
-    if (!journaled.ok) {
+    const Result<void> kept = m_file.keepOldBytesIn(journal);
+    if (!kept)
+        return {kept, {}};
+    const Result<void> journaled = journal.write(m_file.path());
+    if (!journaled) {
         // The archive is untouched; a journal left behind only repeats what it holds.
-        Journal::remove(m_file.path());
-        return {journaled, IoResult::success(), true};
+        static_cast<void>(Journal::remove(m_file.path()));
+        return {journaled, {}, true};
     }
     bool journalFails = false;
-    const IoResult written = writeAll(&journalFails);
-    if (written.ok)
-        return {written, IoResult::success()};
-    const IoResult undone = journal.rollback(m_file);
-    if (undone.ok)
-        Journal::remove(m_file.path());
+    const Result<void> written = writeAll(&journalFails);
+    if (written)
+        return {written, {}};
+    const Result<void> undone = m_file.rollBack(journal);
+    // Should the journal stay, the next opening puts the archive back once more: the same bytes.
+    if (undone)
+        static_cast<void>(Journal::remove(m_file.path()));
     return {written, undone, journalFails};
 }
 
-IoResult ArchiveEdit::writeAll(bool *journalFails)
+Result<void> ArchiveEdit::writeAll(bool *journalFails)
 {
     for (const auto &[n, record] : std::as_const(m_records)) {
-        const IoResult put = m_file.writeBytes(offsetOf(n), record);
-        if (!put.ok)
+        const Result<void> put = m_file.writeBytes(offsetOf(n), record);
+        if (!put)
             return put;
     }
-    const IoResult synced = m_file.sync();
-    if (!synced.ok)
+    const Result<void> synced = m_file.sync();
+    if (!synced)
         return synced;
     // Until the journal is gone for good, a power cut would take the save back.
-    const IoResult removed = Journal::remove(m_file.path());
-    *journalFails = !removed.ok;
+    const Result<void> removed = Journal::remove(m_file.path());
+    *journalFails = !removed;
     return removed;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/FileHandle.h"
+#include "archive/Result.h"
 
 #include <QByteArray>
 #include <QList>
@@ -23,8 +23,8 @@ public:
     void writeRecord(qint64 n, QByteArray record);
 
     struct Outcome {
-        IoResult written;          // the change as a whole
-        IoResult undone;           // after a failure: whether the archive was put back at once
+        Result<void> written;      // the change as a whole
+        Result<void> undone;       // after a failure: whether the archive was put back at once
         bool journalFails = false; // the failure is the journal's, whose reason names it
     };
     // On failure the archive is put back as it was; when even that fails, the
@@ -32,7 +32,7 @@ public:
     Outcome commit();
 
 private:
-    IoResult writeAll(bool *journalFails);
+    Result<void> writeAll(bool *journalFails);
 
     ArchiveFile &m_file;
     QList<QPair<qint64, QByteArray>> m_records;

@@ -23,14 +23,14 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// value 1 once the lock is ours; 0 when the other holder kept it throughout.
-IoResult waitForLock(FileHandle &file)
+// True once the lock is ours; false when the other holder kept it throughout.
+Result<bool> waitForLock(FileHandle &file)
 {
     const ArchiveFile::LockWait &wait = lockWait();
     const int attempts = std::max(1, wait.attempts);
     for (int attempt = 1;; ++attempt) {
-        const IoResult taken = file.tryLockExclusive();
-        if (!taken.ok || taken.value == 1 || attempt >= attempts)
+        const Result<bool> taken = file.tryLockExclusive();
+        if (!taken || *taken || attempt >= attempts)
             return taken;
         if (wait.pause)
             wait.pause(attempt);
@@ -39,9 +39,8 @@ IoResult waitForLock(FileHandle &file)
     }
 }
 
-// The name field with the blanks at both ends removed; inline, as it runs for
-// every record of a search.
-inline QByteArrayView nameOf(QByteArrayView raw)
+// The name field with the blanks at both ends removed.
+QByteArrayView nameOf(QByteArrayView raw)
 {
     const char *begin = raw.data();
     const char *end = begin + GameRecord::NameWidth;
@@ -74,16 +73,11 @@ void ArchiveFile::setLockWait(LockWait wait)
     lockWait() = std::move(wait);
 }
 
-std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access access, QString *message)
+Result<std::unique_ptr<ArchiveFile>> ArchiveFile::open(const QString &path, Access access)
 {
-    auto fail = [message](const QString &text) {
-        if (message)
-            *message = text;
-        return nullptr;
-    };
     if (path.isEmpty())
-        return fail(QCoreApplication::translate("Archive",
-                                                "The archive is unavailable: no archive file was set up."));
+        return Failure{QCoreApplication::translate(
+            "Archive", "The archive is unavailable: no archive file was set up.")};
     // A reader needs to write only to roll back a save that a power cut
     // interrupted. A journal that appears before the lock is ours calls for
     // opening once more, for writing: the lock belongs to the open file.
@@ -91,62 +85,54 @@ std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access acces
     const QString journal = Journal::pathFor(path);
     const bool reading = access == Access::Read;
     bool writable = !reading || fs.exists(journal);
-    const FileSystem::Mode writing =
-        reading ? FileSystem::Mode::ReadWrite : FileSystem::Mode::ReadWriteCreate;
-    QString failure;
-    std::unique_ptr<ArchiveFile> archive =
-        openLocked(path, writable ? writing : FileSystem::Mode::ReadOnly, &failure);
+    const OpenMode writing = reading ? OpenMode::ReadWrite : OpenMode::ReadWriteCreate;
+    Result<std::unique_ptr<ArchiveFile>> archive = openLocked(path, writable ? writing : OpenMode::ReadOnly);
     if (archive && !writable && fs.exists(journal)) {
-        archive.reset();
+        archive->reset();
         writable = true;
-        archive = openLocked(path, writing, &failure);
+        archive = openLocked(path, writing);
     }
-    if (!archive)
-        return fail(failure);
-    const IoResult recovered =
-        writable ? Journal::recover(*archive, &archive->m_notice) : IoResult::success();
-    if (!recovered.ok)
-        return fail(recovered.reason);
+    if (!archive || !writable)
+        return archive;
+    ArchiveFile &file = **archive;
+    const Result<Journal::Recovered> recovered = Journal::recover(path, *file.m_file, file.m_length);
+    if (!recovered)
+        return Failure{recovered.error()};
+    file.m_length = recovered->length;
+    file.m_notice = recovered->notice;
     return archive;
 }
 
-std::unique_ptr<ArchiveFile> ArchiveFile::openLocked(const QString &path, FileSystem::Mode mode,
-                                                     QString *message)
+Result<std::unique_ptr<ArchiveFile>> ArchiveFile::openLocked(const QString &path, OpenMode mode)
 {
-    QString reason;
-    std::unique_ptr<FileHandle> file = FileSystem::current().open(path, mode, &reason);
-    if (!file) {
-        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be opened: %2.")
-                       .arg(shown(path), reason);
-        return nullptr;
-    }
-    const IoResult locked = waitForLock(*file);
-    if (!locked.ok)
-        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be locked: %2.")
-                       .arg(shown(path), locked.reason);
-    else if (locked.value != 1)
-        *message = QCoreApplication::translate(
-                       "Archive", "The archive %1 is in use by another copy of Varko. Try again in a moment.")
-                       .arg(shown(path));
-    if (!locked.ok || locked.value != 1)
-        return nullptr;
-    const IoResult size = file->size();
-    if (!size.ok) {
-        *message = QCoreApplication::translate("Archive", "The archive %1 cannot be read: %2.")
-                       .arg(shown(path), size.reason);
-        return nullptr;
-    }
-    return std::unique_ptr<ArchiveFile>(new ArchiveFile(path, std::move(file), size.value));
+    Result<std::unique_ptr<FileHandle>> file = FileSystem::current().open(path, mode);
+    if (!file)
+        return Failure{QCoreApplication::translate("Archive", "The archive %1 cannot be opened: %2.")
+                           .arg(shown(path), file.error())};
+    const Result<bool> locked = waitForLock(**file);
+    if (!locked)
+        return Failure{QCoreApplication::translate("Archive", "The archive %1 cannot be locked: %2.")
+                           .arg(shown(path), locked.error())};
+    if (!*locked)
+        return Failure{
+            QCoreApplication::translate(
+                "Archive", "The archive %1 is in use by another copy of Varko. Try again in a moment.")
+                .arg(shown(path))};
+    const Result<qint64> size = (*file)->size();
+    if (!size)
+        return Failure{QCoreApplication::translate("Archive", "The archive %1 cannot be read: %2.")
+                           .arg(shown(path), size.error())};
+    return std::unique_ptr<ArchiveFile>(new ArchiveFile(path, std::move(*file), *size));
 }
 
-bool ArchiveFile::recoverInterruptedSave(const QString &path, QString *message, QString *notice)
+Reported<void> ArchiveFile::recoverInterruptedSave(const QString &path)
 {
     if (!FileSystem::current().exists(Journal::pathFor(path)))
-        return true;
-    const std::unique_ptr<ArchiveFile> archive = open(path, Access::Read, message);
-    if (archive && notice)
-        *notice = archive->notice();
-    return archive != nullptr;
+        return {};
+    const Result<std::unique_ptr<ArchiveFile>> archive = open(path, Access::Read);
+    if (!archive)
+        return Failure{archive.error()};
+    return {{}, (*archive)->notice()};
 }
 
 ArchiveFile::ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 length)
@@ -156,77 +142,67 @@ ArchiveFile::ArchiveFile(QString path, std::unique_ptr<FileHandle> file, qint64 
 
 ArchiveFile::~ArchiveFile() = default;
 
-QString ArchiveFile::failure(const QString &doing, const IoResult &result) const
+QString ArchiveFile::failure(const QString &doing, const QString &reason) const
 {
     return QCoreApplication::translate("Archive", "The archive %1 cannot be %2: %3.")
-        .arg(shown(m_path), doing, result.reason);
+        .arg(shown(m_path), doing, reason);
 }
 
-QString ArchiveFile::withNotice(const QString &message) const
-{
-    return m_notice.isEmpty() ? message : m_notice + QStringLiteral("\n\n") + message;
-}
-
-IoResult ArchiveFile::readBytes(qint64 offset, qint64 length, QByteArray *bytes)
-{
-    bytes->resize(length);
-    const IoResult read = m_file->readAt(offset, bytes->data(), length);
-    bytes->resize(read.ok ? read.value : 0);
-    return read;
-}
-
-IoResult ArchiveFile::readRecord(qint64 n, QByteArray *raw)
+Result<QByteArray> ArchiveFile::readRecord(qint64 n)
 {
     if (n < 1 || n > count())
-        return IoResult::failure(QCoreApplication::translate("Archive", "record %1 does not exist").arg(n));
-    const IoResult read = readBytes(qint64(n - 1) * GameRecord::Size, GameRecord::Size, raw);
-    if (read.ok && read.value != GameRecord::Size)
-        return IoResult::failure(
-            QCoreApplication::translate("Archive", "the file ended inside record %1").arg(n));
-    return read;
+        return Failure{QCoreApplication::translate("Archive", "record %1 does not exist").arg(n)};
+    Result<QByteArray> raw = m_file->read(qint64(n - 1) * GameRecord::Size, GameRecord::Size);
+    if (raw && raw->size() != GameRecord::Size)
+        return Failure{QCoreApplication::translate("Archive", "the file ended inside record %1").arg(n)};
+    return raw;
 }
 
-IoResult ArchiveFile::writeBytes(qint64 offset, QByteArrayView bytes)
+Result<void> ArchiveFile::writeBytes(qint64 offset, QByteArrayView bytes)
 {
-    const IoResult written = m_file->writeAt(offset, bytes.data(), bytes.size());
-    if (written.ok && written.value == bytes.size()) {
+    const Result<void> written = m_file->write(offset, bytes);
+    if (written) {
         // Known without asking the file, so a failing size() cannot hide the write.
         if (!bytes.isEmpty())
             m_length = std::max(m_length, offset + bytes.size());
         return written;
     }
     // A failed or short write may still have made the file longer; ask the file itself.
-    const IoResult size = m_file->size();
-    if (size.ok)
-        m_length = size.value;
-    if (written.ok)
-        return IoResult::failure(QCoreApplication::translate("Archive", "only %1 of %2 bytes were written")
-                                     .arg(written.value)
-                                     .arg(bytes.size()));
+    m_length = m_file->size().value_or(m_length);
     return written;
 }
 
-IoResult ArchiveFile::truncate(qint64 length)
-{
-    const IoResult cut = m_file->truncate(length);
-    if (cut.ok)
-        m_length = length;
-    return cut;
-}
-
-IoResult ArchiveFile::sync()
+Result<void> ArchiveFile::sync()
 {
     return m_file->sync();
 }
 
-IoResult ArchiveFile::readBlock(qint64 first, int records, QByteArray *block)
+Result<void> ArchiveFile::keepOldBytesIn(Journal &journal)
+{
+    return journal.keepOldBytes(*m_file);
+}
+
+Result<void> ArchiveFile::rollBack(const Journal &journal)
+{
+    const Result<qint64> length = journal.rollback(*m_file, m_length);
+    // What a failure left, only the file itself can tell.
+    m_length = length ? *length : m_file->size().value_or(m_length);
+    if (!length)
+        return Failure{length.error()};
+    return {};
+}
+
+Result<void> ArchiveFile::readBlock(qint64 first, int records, QByteArray *block)
 {
     const qint64 wanted = qint64(records) * GameRecord::Size;
-    const IoResult read = readBytes(qint64(first - 1) * GameRecord::Size, wanted, block);
-    if (read.ok && read.value != wanted)
-        return IoResult::failure(
-            QCoreApplication::translate("Archive", "the file became shorter while it was read"));
-    return read;
+    // The block is read into the same buffer each time, so a scan allocates once.
+    block->resize(wanted);
+    const Result<qint64> read = m_file->readAt(qint64(first - 1) * GameRecord::Size, block->data(), wanted);
+    if (!read)
+        return Failure{read.error()};
+    if (*read != wanted)
+        return Failure{QCoreApplication::translate("Archive", "the file became shorter while it was read")};
+    return {};
 }
 
 QList<std::pair<qint64, qint64>> ArchiveFile::recordsWithData(qint64 first, qint64 last)
@@ -249,7 +225,7 @@ QList<std::pair<qint64, qint64>> ArchiveFile::recordsWithData(qint64 first, qint
     return ranges;
 }
 
-IoResult ArchiveFile::findGame(QStringView name)
+Result<qint64> ArchiveFile::findGame(QStringView name)
 {
     // Compared as bytes: the stored name and the key both pass through the code page.
     const QByteArray encoded = toCp1252(name).left(GameRecord::NameWidth);
@@ -257,28 +233,29 @@ IoResult ArchiveFile::findGame(QStringView name)
     return visitBackwards(2, count(), [key](qint64, QByteArrayView raw) { return nameOf(raw) == key; });
 }
 
-IoResult ArchiveFile::highestNumberedName()
+Result<int> ArchiveFile::highestNumberedName()
 {
     int highest = 0;
-    const IoResult scanned = visitBackwards(2, count(), [&highest](qint64, QByteArrayView raw) {
+    const Result<qint64> scanned = visitBackwards(2, count(), [&highest](qint64, QByteArrayView raw) {
         int number = 0;
         if (isNumberedName(nameOf(raw), &number))
             highest = std::max(highest, number);
         return false;
     });
-    return scanned.ok ? IoResult::success(highest) : scanned;
+    if (!scanned)
+        return Failure{scanned.error()};
+    return highest;
 }
 
-IoResult ArchiveFile::idCounter()
+Result<int> ArchiveFile::idCounter()
 {
     if (count() == 0)
-        return IoResult::success(0);
-    QByteArray raw;
-    const IoResult read = readRecord(1, &raw);
-    if (!read.ok)
-        return read;
-    const std::optional<int> counter = readNumberField(GameRecord::decode(raw).Limit);
+        return 0;
+    const Result<QByteArray> raw = readRecord(1);
+    if (!raw)
+        return Failure{raw.error()};
+    const std::optional<int> counter = readNumberField(GameRecord::decode(*raw).Limit);
     if (counter && *counter >= 0 && *counter <= 999)
-        return IoResult::success(*counter);
+        return *counter;
     return highestNumberedName();
 }

@@ -2,13 +2,11 @@
 
 #include "app/Module1.h"
 #include "archive/Archive.h"
+#include "archive/FileSystem.h"
 #include "archive/InstalledFolder.h"
-#include "archive/PosixFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -16,28 +14,29 @@ namespace {
 // Creates the archive at Module1.ArchivePath. A creation that failed half way
 // leaves an empty file, which the next start would take for the archive; it
 // is removed, so the failed attempt leaves nothing behind.
-ArchiveResult createArchive()
+Reported<void> createArchive()
 {
-    const ArchiveResult created = Crea_Record_suFile();
-    const QFileInfo file(QDir::fromNativeSeparators(Module1.ArchivePath));
-    if (!created.ok && file.isFile() && file.size() == 0)
-        QFile::remove(file.filePath());
+    Reported<void> created = Crea_Record_suFile();
+    // Should even that fail, the empty file reads as an archive without
+    // records, which the next save gives its id record.
+    if (!created)
+        static_cast<void>(FileSystem::current().removeIfEmpty(Module1.ArchivePath));
     return created;
 }
 
-ArchiveResult openOrCreateAt(const QString &path)
+Reported<void> openOrCreateAt(const QString &path)
 {
     Module1.ArchivePath = path;
     return bFileEsiste(path) ? Legge_Sequenza_daFile() : createArchive();
 }
 
-ArchiveResult openInUserFolder()
+Reported<void> openInUserFolder()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty())
-        return {false, QCoreApplication::translate("Archive", "There is no per-user data folder.")};
-    if (!QDir().mkpath(folder))
-        return {false, QCoreApplication::translate("Archive", "The folder %1 cannot be created.")
+        return Failure{QCoreApplication::translate("Archive", "There is no per-user data folder.")};
+    if (!FileSystem::current().makeFolder(folder))
+        return Failure{QCoreApplication::translate("Archive", "The folder %1 cannot be created.")
                            .arg(QDir::toNativeSeparators(folder))};
     return openOrCreateAt(archivePathIn(folder));
 }
@@ -53,7 +52,7 @@ QString unavailable()
 QString strayArchiveNote(const QString &programFolder)
 {
     const QString stray = archivePathIn(programFolder);
-    if (!bFileEsiste(stray) || !QFileInfo(QDir::fromNativeSeparators(programFolder)).isWritable())
+    if (!bFileEsiste(stray) || !FileSystem::current().isWritableFolder(programFolder))
         return {};
     return QCoreApplication::translate("Archive",
                                        "The archive %1 beside the installed program is not used: the games "
@@ -65,50 +64,50 @@ QString strayArchiveNote(const QString &programFolder)
 // The folder of an installed program belongs to the system: an archive that
 // one user (root above all) created there would refuse every other user's
 // saves and outlive the package. Its archive is the per-user one, or none.
-ArchiveStartup openForInstalledProgram(const QString &programFolder)
+Reported<void> openForInstalledProgram(const QString &programFolder)
 {
     Module1.ArchivePath.clear();
-    const ArchiveResult opened = openInUserFolder();
-    if (!opened.ok)
-        return {false, opened.message + u'\n' + unavailable()};
-    return {true, strayArchiveNote(programFolder)};
+    const Reported<void> opened = openInUserFolder();
+    if (!opened)
+        return Failure{opened.message() + u'\n' + unavailable()};
+    return {{}, strayArchiveNote(programFolder)};
 }
 
 } // namespace
 
-ArchiveStartup openArchiveAtStartup(const QString &programFolder)
+Reported<void> openArchiveAtStartup(const QString &programFolder)
 {
-    PosixFile::refuseWritesPastSizeLimit();
     if (isInstalledFolder(programFolder))
         return openForInstalledProgram(programFolder);
     const QString primary = archivePathIn(programFolder);
     Module1.ArchivePath = primary;
-    const QString notAFile = PosixFile::whyNotAFile(primary);
+    const QString notAFile = FileSystem::current().whyNotAFile(primary);
     if (notAFile.isEmpty() && bFileEsiste(primary)) {
-        const ArchiveResult read = Legge_Sequenza_daFile();
-        return {read.ok, read.ok ? read.message : read.message + u' ' + unavailable()};
+        const Reported<void> read = Legge_Sequenza_daFile();
+        if (read)
+            return read;
+        return {Failure{read.error() + u' ' + unavailable()}, read.notice()};
     }
     // The program's folder keeps the archive whenever it can take one; the
     // per-user folder is only for a folder that cannot.
-    ArchiveResult here{
-        false,
+    Reported<void> here = Failure{
         QCoreApplication::translate("Archive", "%1 cannot hold the saved games: %2.").arg(primary, notAFile)};
     if (notAFile.isEmpty()) {
         here = createArchive();
-        if (here.ok)
-            return {true, here.message};
+        if (here)
+            return here;
     }
-    const ArchiveResult fallback = openInUserFolder();
-    if (fallback.ok && notAFile.isEmpty())
-        return {true, fallback.message};
-    if (fallback.ok) {
-        QString told = here.message + u' ' +
+    const Reported<void> fallback = openInUserFolder();
+    if (fallback && notAFile.isEmpty())
+        return fallback;
+    if (fallback) {
+        QString told = here.message() + u' ' +
                        QCoreApplication::translate("Archive", "The games are kept in %1 instead.")
                            .arg(Module1.ArchivePath);
-        if (!fallback.message.isEmpty())
-            told += u' ' + fallback.message;
-        return {true, told};
+        if (!fallback.notice().isEmpty())
+            told += u' ' + fallback.notice();
+        return {{}, told};
     }
     Module1.ArchivePath = primary;
-    return {false, here.message + u'\n' + fallback.message + u'\n' + unavailable()};
+    return Failure{here.message() + u'\n' + fallback.message() + u'\n' + unavailable()};
 }

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "archive/Result.h"
 
-struct ArchiveStartup {
-    bool ok = true;
-    QString message; // for the user when not empty, even when ok
-};
+#include <QString>
 
 // Start-up's use of the archive: sets Module1.ArchivePath to Varko.dat in the
 // program folder, then reads its id counter into Module1.LastId or creates it.
@@ -13,9 +10,9 @@ struct ArchiveStartup {
 // (read-only, missing) does the archive live in the per-user data folder.
 // A Varko.dat there that cannot be a file (a folder, a dangling link, a pipe,
 // a device) is named, with the reason, in the message, and the per-user
-// archive is used (ok). When nothing works, ok is false with one message
-// naming the paths and reasons; Module1.ArchivePath stays on the program
-// folder, so later archive commands report their own failure.
+// archive is used (a success with that notice). When nothing works, one
+// failure names the paths and reasons; Module1.ArchivePath stays on the
+// program folder, so later archive commands report their own failure.
 // An installed program (isInstalledFolder) uses the per-user archive only and
 // never creates a file in its own folder, whatever lies there.
-ArchiveStartup openArchiveAtStartup(const QString &programFolder);
+Reported<void> openArchiveAtStartup(const QString &programFolder);

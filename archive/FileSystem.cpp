@@ -20,16 +20,23 @@ QByteArray systemPath(const QString &path)
     return QFile::encodeName(QDir::fromNativeSeparators(path));
 }
 
-IoResult lastFailure()
+Failure lastFailure()
 {
-    return IoResult::failure(QString::fromLocal8Bit(std::strerror(errno)));
+    return {QString::fromLocal8Bit(std::strerror(errno))};
+}
+
+Result<void> done(bool ok)
+{
+    if (!ok)
+        return lastFailure();
+    return {};
 }
 
 class RealFileSystem final : public FileSystem {
 public:
-    std::unique_ptr<FileHandle> open(const QString &path, Mode mode, QString *reason) override
+    Result<std::unique_ptr<FileHandle>> open(const QString &path, OpenMode mode) override
     {
-        return PosixFile::open(path, mode, reason);
+        return PosixFile::open(path, mode);
     }
 
     bool exists(const QString &path) override
@@ -38,12 +45,23 @@ public:
         return ::lstat(systemPath(path).constData(), &st) == 0;
     }
 
-    IoResult remove(const QString &path) override
+    QString whyNotAFile(const QString &path) override { return PosixFile::whyNotAFile(path); }
+
+    Result<void> remove(const QString &path) override
     {
-        return ::unlink(systemPath(path).constData()) == 0 ? IoResult::success() : lastFailure();
+        return done(::unlink(systemPath(path).constData()) == 0);
     }
 
-    IoResult renameNoReplace(const QString &from, const QString &to) override
+    Result<void> removeIfEmpty(const QString &path) override
+    {
+        const QByteArray name = systemPath(path);
+        struct stat st;
+        if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0)
+            return {};
+        return done(::unlink(name.constData()) == 0);
+    }
+
+    Result<bool> renameNoReplace(const QString &from, const QString &to) override
     {
         const QByteArray source = systemPath(from), target = systemPath(to);
         int rc = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
@@ -51,33 +69,28 @@ public:
         if (rc != 0 && errno == EINVAL) {
             rc = ::link(source.constData(), target.constData());
             if (rc == 0 && ::unlink(source.constData()) != 0) {
-                const IoResult failed = lastFailure();
+                const Failure failed = lastFailure();
                 ::unlink(target.constData());
                 return failed;
             }
         }
         if (rc == 0)
-            return IoResult::success(1);
-        return errno == EEXIST ? IoResult::success(0) : lastFailure();
+            return true;
+        if (errno == EEXIST)
+            return false;
+        return lastFailure();
     }
 
-    IoResult syncFolderOf(const QString &path) override
+    Result<void> syncFolderOf(const QString &path) override { return PosixFile::syncFolderOf(path); }
+
+    Result<void> makeFolder(const QString &path) override
     {
-        const QByteArray folder =
-            QFile::encodeName(QFileInfo(QDir::fromNativeSeparators(path)).absolutePath());
-        int fd;
-        do {
-            fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        } while (fd < 0 && errno == EINTR);
-        if (fd < 0)
-            return lastFailure();
-        int rc;
-        do {
-            rc = ::fsync(fd);
-        } while (rc < 0 && errno == EINTR);
-        const IoResult synced = rc == 0 ? IoResult::success() : lastFailure();
-        ::close(fd);
-        return synced;
+        return done(QDir().mkpath(QDir::fromNativeSeparators(path)));
+    }
+
+    bool isWritableFolder(const QString &path) override
+    {
+        return QFileInfo(QDir::fromNativeSeparators(path)).isWritable();
     }
 };
 

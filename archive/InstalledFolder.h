@@ -13,5 +13,5 @@
 bool isInstalledFolder(const QString &folder, const QString &configuredBinFolder,
                        const std::function<bool(const QString &)> &isFile);
 
-// The same for this build's installation folder, looking at the real files.
+// The same for this build's installation folder, looking at the files (FileSystem).
 bool isInstalledFolder(const QString &folder);

@@ -1,6 +1,5 @@
 #include "archive/Journal.h"
 
-#include "archive/ArchiveFile.h"
 #include "archive/FileSystem.h"
 
 #include <QCoreApplication>
@@ -82,63 +81,61 @@ std::optional<QByteArrayView> bodyOf(QByteArrayView bytes, QByteArrayView magic)
     return body;
 }
 
-// The whole journal file; value: its length, or failure.
-IoResult readJournal(const QString &path, QByteArray *bytes)
+// The whole journal file; empty when it is larger than any of ours.
+Result<QByteArray> readJournal(const QString &path)
 {
-    QString reason;
-    const std::unique_ptr<FileHandle> file =
-        FileSystem::current().open(path, FileSystem::Mode::ReadOnly, &reason);
-    if (!file)
-        return IoResult::failure(reason);
-    const IoResult size = file->size();
-    if (!size.ok || size.value > LargestJournal)
-        return size.ok ? IoResult::success(0) : size;
-    bytes->resize(size.value);
-    const IoResult read = file->readAt(0, bytes->data(), size.value);
-    bytes->resize(read.ok ? read.value : 0);
-    return read;
+    Result<std::unique_ptr<FileHandle>> file = FileSystem::current().open(path, OpenMode::ReadOnly);
+    const Result<qint64> size = file ? (*file)->size() : Failure{file.error()};
+    if (!size)
+        return Failure{size.error()};
+    if (*size > LargestJournal)
+        return QByteArray();
+    return (*file)->read(0, *size);
 }
 
 // Gives the journal the first free name of ".stale", ".stale.2", ...; never
-// over another file.
-IoResult setAside(const QString &path, QString *keptAs)
+// over another file. The new name must be durable: should a cut undo it
+// unnoticed, the user would be told of a file that is not there.
+Result<QString> setAside(const QString &path)
 {
     FileSystem &fs = FileSystem::current();
     for (int n = 1; n <= MostStaleNames; ++n) {
         const QString name =
             path + QStringLiteral(".stale") + (n > 1 ? QStringLiteral(".%1").arg(n) : QString());
-        const IoResult renamed = fs.renameNoReplace(path, name);
-        if (!renamed.ok || renamed.value == 1) {
-            *keptAs = name;
-            // Should a cut undo the new name, the next recovery sets the
-            // journal aside once more: the archive is not touched either way.
-            if (renamed.ok)
-                fs.syncFolderOf(path);
-            return renamed;
-        }
+        const Result<bool> renamed = fs.renameNoReplace(path, name);
+        if (!renamed)
+            return Failure{renamed.error()};
+        if (!*renamed)
+            continue;
+        const Result<void> synced = fs.syncFolderOf(path);
+        if (synced)
+            return name;
+        // Back under its own name, as the message about it says, for the next try.
+        static_cast<void>(fs.renameNoReplace(name, path));
+        return Failure{synced.error()};
     }
-    return IoResult::failure(
-        text("the names %1.stale to %1.stale.%2 are all taken").arg(shown(path)).arg(MostStaleNames));
+    return Failure{
+        text("the names %1.stale to %1.stale.%2 are all taken").arg(shown(path)).arg(MostStaleNames)};
 }
 
-// The archive is not the one the journal was made for: it stays as it is.
-IoResult keepArchiveAsItIs(const QString &archivePath, QString *notice)
+// The archive, `length` bytes long, is not the one the journal was made for:
+// it stays as it is, and the notice tells where the journal went.
+Result<Journal::Recovered> keepArchiveAsItIs(const QString &archivePath, qint64 length)
 {
     const QString path = Journal::pathFor(archivePath);
-    QString keptAs;
-    const IoResult aside = setAside(path, &keptAs);
-    if (!aside.ok)
-        return IoResult::failure(
+    const Result<QString> keptAs = setAside(path);
+    if (!keptAs)
+        return Failure{
             text("The archive %1 does not match the journal of an interrupted save beside it, %2, and the "
                  "journal cannot be set aside: %3. The archive was left as it is; move the journal out of "
                  "the folder, then try again.")
-                .arg(shown(archivePath), shown(path), aside.reason));
-    *notice =
+                .arg(shown(archivePath), shown(path), keptAs.error())};
+    return Journal::Recovered{
+        length,
         text("The archive %1 does not match the journal of an interrupted save that lay beside it (was "
              "a backup copy put in its place?), so nothing was put back: the archive was left as it is, "
              "and the journal was kept as %2.")
-            .arg(shown(archivePath), shown(keptAs));
-    return IoResult::success();
+            .arg(shown(archivePath), shown(*keptAs))};
 }
 
 } // namespace
@@ -162,7 +159,7 @@ bool Journal::writesInto(qint64 block) const
     });
 }
 
-IoResult Journal::keepOldBytes(ArchiveFile &file)
+Result<void> Journal::keepOldBytes(FileHandle &archive)
 {
     // The first block tells this archive from another even when the save
     // writes far from it.
@@ -179,128 +176,131 @@ IoResult Journal::keepOldBytes(ArchiveFile &file)
         const qint64 within = std::min(kept.offset + BlockSize, m_oldLength) - kept.offset;
         if (within <= 0)
             continue;
-        const IoResult read = file.readBytes(kept.offset, within, &kept.bytes);
-        if (read.ok && read.value != within)
-            return IoResult::failure(text("the file became shorter while it was read"));
-        if (!read.ok)
-            return read;
+        Result<QByteArray> read = archive.read(kept.offset, within);
+        if (!read)
+            return Failure{read.error()};
+        if (read->size() != within)
+            return Failure{text("the file became shorter while it was read")};
+        kept.bytes = std::move(*read);
         m_kept.append(std::move(kept));
     }
-    return IoResult::success();
+    return {};
 }
 
-IoResult Journal::write(const QString &archivePath) const
+Result<void> Journal::write(const QString &archivePath) const
 {
     FileSystem &fs = FileSystem::current();
     const QString path = pathFor(archivePath);
-    QString reason;
-    const std::unique_ptr<FileHandle> file = fs.open(path, FileSystem::Mode::ReadWriteCreate, &reason);
-    if (!file)
-        return IoResult::failure(
-            text("the journal %1 that a save writes first cannot be created in the folder "
-                 "%2: %3")
-                .arg(shown(path), folderOf(path), reason));
+    const Result<std::unique_ptr<FileHandle>> opened = fs.open(path, OpenMode::ReadWriteCreate);
+    if (!opened)
+        return Failure{text("the journal %1 that a save writes first cannot be created in the folder "
+                            "%2: %3")
+                           .arg(shown(path), folderOf(path), opened.error())};
+    FileHandle &file = **opened;
     const QByteArray bytes = encode();
+    const Result<qint64> size = file.size();
+    Result<void> step = size ? Result<void>() : Failure{size.error()};
     // A journal the length check would refuse must not stay behind this one.
-    IoResult step = file->size();
-    if (step.ok && step.value != 0)
-        step = file->truncate(0);
-    if (step.ok)
-        step = file->writeAt(0, bytes.constData(), bytes.size());
-    if (step.ok && step.value != bytes.size())
-        step = IoResult::failure(text("only %1 of %2 bytes were written").arg(step.value).arg(bytes.size()));
-    if (step.ok)
-        step = file->sync();
-    if (step.ok)
+    if (step && *size != 0)
+        step = file.truncate(0);
+    if (step)
+        step = file.write(0, bytes);
+    if (step)
+        step = file.sync();
+    if (step)
         step = fs.syncFolderOf(path);
-    if (!step.ok)
-        return IoResult::failure(text("the journal %1 cannot be written: %2").arg(shown(path), step.reason));
+    if (!step)
+        return Failure{text("the journal %1 cannot be written: %2").arg(shown(path), step.error())};
     return step;
 }
 
-IoResult Journal::rollback(ArchiveFile &file) const
+Result<qint64> Journal::rollback(FileHandle &archive, qint64 length) const
 {
-    IoResult outcome = IoResult::success();
-    auto note = [&outcome](const IoResult &step) {
-        if (!step.ok && outcome.ok)
+    Result<void> outcome;
+    auto note = [&outcome](const Result<void> &step) {
+        if (!step && outcome)
             outcome = step;
     };
     for (const Kept &kept : m_kept) {
         // A block the save did not write into holds its old bytes already, and
         // writing it would put it at risk of a cut.
-        if (writesInto(blockOf(kept.offset)))
-            note(file.writeBytes(kept.offset, kept.bytes));
+        if (writesInto(blockOf(kept.offset))) {
+            note(archive.write(kept.offset, kept.bytes));
+            length = std::max(length, kept.offset + kept.bytes.size());
+        }
     }
     // The one truncation the archive ever sees: an append taken back.
-    if (file.length() > m_oldLength)
-        note(file.truncate(m_oldLength));
-    note(file.sync());
-    return outcome;
+    if (length > m_oldLength) {
+        note(archive.truncate(m_oldLength));
+        length = m_oldLength;
+    }
+    note(archive.sync());
+    if (!outcome)
+        return Failure{outcome.error()};
+    return length;
 }
 
-IoResult Journal::fits(ArchiveFile &file) const
+Result<bool> Journal::fits(FileHandle &archive, qint64 length) const
 {
-    if (file.length() < m_oldLength || file.length() > m_newLength)
-        return IoResult::success(0);
+    if (length < m_oldLength || length > m_newLength)
+        return false;
     for (const Kept &kept : m_kept) {
         // What a cut left of a block being written may be anything.
         if (writesInto(blockOf(kept.offset)))
             continue;
-        QByteArray now;
-        const IoResult read = file.readBytes(kept.offset, kept.bytes.size(), &now);
-        if (!read.ok || now != kept.bytes)
-            return read.ok ? IoResult::success(0) : read;
+        const Result<QByteArray> now = archive.read(kept.offset, kept.bytes.size());
+        if (!now)
+            return Failure{now.error()};
+        if (*now != kept.bytes)
+            return false;
     }
-    return IoResult::success(1);
+    return true;
 }
 
-IoResult Journal::remove(const QString &archivePath)
+Result<void> Journal::remove(const QString &archivePath)
 {
     FileSystem &fs = FileSystem::current();
     const QString path = pathFor(archivePath);
-    IoResult removed = fs.remove(path);
-    if (removed.ok)
+    Result<void> removed = fs.remove(path);
+    if (removed)
         removed = fs.syncFolderOf(path);
-    if (!removed.ok)
-        return IoResult::failure(
-            text("the journal %1 cannot be removed: %2").arg(shown(path), removed.reason));
+    if (!removed)
+        return Failure{text("the journal %1 cannot be removed: %2").arg(shown(path), removed.error())};
     return removed;
 }
 
-IoResult Journal::recover(ArchiveFile &file, QString *notice)
+Result<Journal::Recovered> Journal::recover(const QString &archivePath, FileHandle &archive, qint64 length)
 {
-    const QString path = pathFor(file.path());
+    const QString path = pathFor(archivePath);
     if (!FileSystem::current().exists(path))
-        return IoResult::success();
-    QByteArray bytes;
-    const IoResult read = readJournal(path, &bytes);
-    if (!read.ok)
-        return IoResult::failure(
+        return Recovered{length, {}};
+    const Result<QByteArray> bytes = readJournal(path);
+    if (!bytes)
+        return Failure{
             text("The archive %1 is not used while %2 cannot be read: %3. An interrupted save leaves its "
                  "journal under that name: make it a readable file, or move it out of the folder if it is "
                  "not one, then try again.")
-                .arg(shown(file.path()), shown(path), read.reason));
-    const std::optional<Journal> journal = decode(bytes);
-    IoResult outcome = IoResult::success();
+                .arg(shown(archivePath), shown(path), bytes.error())};
+    const std::optional<Journal> journal = decode(*bytes);
+    Result<qint64> after = length;
     if (journal) {
-        const IoResult fit = journal->fits(file);
-        if (!fit.ok)
-            return IoResult::failure(file.failure(text("read"), fit));
-        if (fit.value == 0)
-            return keepArchiveAsItIs(file.path(), notice);
-        outcome = journal->rollback(file);
-    } else if (bodyOf(bytes, EarlierMagic)) {
-        return keepArchiveAsItIs(file.path(), notice);
+        const Result<bool> fit = journal->fits(archive, length);
+        if (!fit)
+            return Failure{
+                text("The archive %1 cannot be %2: %3.").arg(shown(archivePath), text("read"), fit.error())};
+        if (!*fit)
+            return keepArchiveAsItIs(archivePath, length);
+        after = journal->rollback(archive, length);
+    } else if (bodyOf(*bytes, EarlierMagic)) {
+        return keepArchiveAsItIs(archivePath, length);
     }
     // Otherwise a torn journal: cut off before its sync, so its save never
     // touched the archive.
-    if (outcome.ok)
-        outcome = remove(file.path());
-    if (!outcome.ok)
-        return IoResult::failure(
-            text("The archive %1 cannot be put back as it was before an interrupted save: %2.")
-                .arg(shown(file.path()), outcome.reason));
-    return outcome;
+    const Result<void> removed = after ? remove(archivePath) : Failure{after.error()};
+    if (!removed)
+        return Failure{text("The archive %1 cannot be put back as it was before an interrupted save: %2.")
+                           .arg(shown(archivePath), removed.error())};
+    return Recovered{*after, {}};
 }
 
 QByteArray Journal::encode() const

@@ -8,8 +8,6 @@
 #include <QString>
 #include <optional>
 
-class ArchiveFile;
-
 // The rollback journal of one save, "Varko.dat-journal" beside the archive:
 // the archive's length before the save and the length the save leaves, the
 // byte ranges it writes, and the old bytes of every block it writes into and
@@ -42,21 +40,30 @@ public:
     void willWrite(qint64 offset, qint64 length);
     // Keeps the archive's present bytes of the first block and of every block
     // the save writes into; nothing beyond the archive's end.
-    IoResult keepOldBytes(ArchiveFile &file);
+    Result<void> keepOldBytes(FileHandle &archive);
     // Creates the journal beside the archive and syncs it and its folder.
-    IoResult write(const QString &archivePath) const;
+    Result<void> write(const QString &archivePath) const;
     // Puts back the kept bytes of the blocks the save writes into and the old
-    // length, and syncs the archive. Nothing else is written, so a cut in the
-    // middle leaves a state that recovery still takes back.
-    IoResult rollback(ArchiveFile &file) const;
+    // length, and syncs the archive, which is `length` bytes long now: its
+    // length afterwards. Nothing else is written, so a cut in the middle
+    // leaves a state that recovery still takes back.
+    Result<qint64> rollback(FileHandle &archive, qint64 length) const;
     // Removes the journal and syncs its folder: from then on the save stands.
-    static IoResult remove(const QString &archivePath);
-    // Rolls back the save a complete journal beside the archive tells of, then
+    static Result<void> remove(const QString &archivePath);
+
+    // What recovery left: the archive's length, and a notice for the user
+    // when the journal was set aside.
+    struct Recovered {
+        qint64 length = 0;
+        QString notice;
+    };
+    // Rolls back the save a complete journal beside the archive at
+    // `archivePath` (`length` bytes long, open as `archive`) tells of, then
     // removes the journal; nothing when there is none. A journal the archive
-    // does not match is set aside instead, with *notice saying so for the
-    // user. On failure the reason is a message for the user; the journal then
-    // stays for the next try.
-    static IoResult recover(ArchiveFile &file, QString *notice);
+    // does not match is set aside instead, and the notice says so. On failure
+    // the reason is a message for the user; the journal then stays for the
+    // next try.
+    static Result<Recovered> recover(const QString &archivePath, FileHandle &archive, qint64 length);
 
     // Header: "VarkoJn2", the body's length and its 64-bit FNV-1a checksum;
     // body: the old and the new length, the number of written ranges, each
@@ -75,8 +82,8 @@ private:
         QByteArray bytes;
     };
     bool writesInto(qint64 block) const;
-    // value 1 when the archive is in a state the save can have left, else 0.
-    IoResult fits(ArchiveFile &file) const;
+    // Whether the archive, `length` bytes long, is in a state the save can have left.
+    Result<bool> fits(FileHandle &archive, qint64 length) const;
     bool decodeBody(QByteArrayView body);
 
     qint64 m_oldLength, m_newLength;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -20,19 +19,61 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-IoResult lastFailure()
+Failure lastFailure()
 {
-    return IoResult::failure(systemReason(errno));
+    return {systemReason(errno)};
+}
+
+QByteArray systemPath(const QString &path)
+{
+    return QFile::encodeName(QDir::fromNativeSeparators(path));
+}
+
+// The system call again for as long as a signal interrupts it.
+template <typename Call> auto retried(Call call)
+{
+    decltype(call()) rc;
+    do {
+        rc = call();
+    } while (rc < 0 && errno == EINTR);
+    return rc;
+}
+
+// All `length` bytes in as many calls of `move` (pread, pwrite) as it takes,
+// each given the bytes moved so far: the bytes moved, fewer only when a call
+// moved none.
+template <typename Move> Result<qint64> inPieces(qint64 length, Move move)
+{
+    qint64 moved = 0;
+    while (moved < length) {
+        const ssize_t n = retried([&] { return move(moved); });
+        if (n < 0)
+            return lastFailure();
+        if (n == 0)
+            break;
+        moved += n;
+    }
+    return moved;
+}
+
+Result<void> done(int rc)
+{
+    if (rc != 0)
+        return lastFailure();
+    return {};
 }
 
 // Without blocking: opening a named pipe would otherwise wait for a writer
 // forever. O_NOCTTY: a terminal device never becomes ours.
 int openRetrying(const QByteArray &path, int flags)
 {
-    int fd;
-    do {
-        fd = ::open(path.constData(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
-    } while (fd < 0 && errno == EINTR);
+    return retried([&] { return ::open(path.constData(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644); });
+}
+
+Result<int> descriptor(int fd)
+{
+    if (fd < 0)
+        return lastFailure();
     return fd;
 }
 
@@ -54,69 +95,53 @@ QString notRegular(mode_t mode)
 
 // Only a regular file is kept open, and then in blocking mode again so
 // reads and writes wait for the disk as usual.
-int keepIfRegular(int fd, QString *reason)
+Result<int> keepIfRegular(int fd)
 {
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        *reason = systemReason(errno);
-    } else {
-        *reason = notRegular(st.st_mode);
-        if (reason->isEmpty() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
-            return fd;
-        if (reason->isEmpty())
-            *reason = systemReason(errno);
-    }
-    ::close(fd);
-    return -1;
-}
-
-// A newly created file only survives a crash once its folder entry is on disk too.
-void syncFolderOf(const QByteArray &path)
-{
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
-    const int fd = openRetrying(folder, O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-int openForMode(const QByteArray &path, FileSystem::Mode mode)
-{
-    if (mode == FileSystem::Mode::ReadOnly)
-        return openRetrying(path, O_RDONLY);
-    int fd = openRetrying(path, O_RDWR);
-    if (fd >= 0 || errno != ENOENT || mode != FileSystem::Mode::ReadWriteCreate)
+    QString why = ::fstat(fd, &st) != 0 ? systemReason(errno) : notRegular(st.st_mode);
+    if (why.isEmpty() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
         return fd;
-    fd = openRetrying(path, O_RDWR | O_CREAT | O_EXCL);
-    if (fd >= 0)
-        syncFolderOf(path);
-    else if (errno == EEXIST) // created by someone else a moment ago
-        fd = openRetrying(path, O_RDWR);
-    return fd;
+    if (why.isEmpty())
+        why = systemReason(errno);
+    ::close(fd);
+    return Failure{why};
+}
+
+Result<int> openForMode(const QString &path, OpenMode mode)
+{
+    const QByteArray name = systemPath(path);
+    if (mode == OpenMode::ReadOnly)
+        return descriptor(openRetrying(name, O_RDONLY));
+    const int fd = openRetrying(name, O_RDWR);
+    if (fd >= 0 || errno != ENOENT || mode != OpenMode::ReadWriteCreate)
+        return descriptor(fd);
+    const int created = openRetrying(name, O_RDWR | O_CREAT | O_EXCL);
+    if (created < 0 && errno == EEXIST) // created by someone else a moment ago
+        return descriptor(openRetrying(name, O_RDWR));
+    if (created < 0)
+        return lastFailure();
+    // A newly created file only survives a crash once its folder entry is on disk too.
+    const Result<void> synced = PosixFile::syncFolderOf(path);
+    if (synced)
+        return created;
+    ::close(created);
+    return Failure{synced.error()};
 }
 
 } // namespace
 
-std::unique_ptr<FileHandle> PosixFile::open(const QString &path, FileSystem::Mode mode, QString *reason)
+Result<std::unique_ptr<FileHandle>> PosixFile::open(const QString &path, OpenMode mode)
 {
-    QString why;
-    int fd = openForMode(QFile::encodeName(QDir::fromNativeSeparators(path)), mode);
-    if (fd < 0)
-        why = systemReason(errno);
-    else
-        fd = keepIfRegular(fd, &why);
-    if (fd < 0) {
-        if (reason)
-            *reason = why;
-        return nullptr;
-    }
-    return std::unique_ptr<FileHandle>(new PosixFile(fd));
+    const Result<int> opened = openForMode(path, mode);
+    const Result<int> fd = opened ? keepIfRegular(*opened) : opened;
+    if (!fd)
+        return Failure{fd.error()};
+    return std::unique_ptr<FileHandle>(new PosixFile(*fd));
 }
 
 QString PosixFile::whyNotAFile(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(QDir::fromNativeSeparators(path));
+    const QByteArray name = systemPath(path);
     struct stat st;
     if (::lstat(name.constData(), &st) != 0)
         return {}; // nothing there
@@ -127,9 +152,15 @@ QString PosixFile::whyNotAFile(const QString &path)
     return notRegular(st.st_mode);
 }
 
-void PosixFile::refuseWritesPastSizeLimit()
+Result<void> PosixFile::syncFolderOf(const QString &path)
 {
-    std::signal(SIGXFSZ, SIG_IGN);
+    const QByteArray folder = systemPath(QFileInfo(QDir::fromNativeSeparators(path)).absolutePath());
+    const int fd = openRetrying(folder, O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return lastFailure();
+    const Result<void> synced = done(retried([fd] { return ::fsync(fd); }));
+    ::close(fd);
+    return synced;
 }
 
 PosixFile::~PosixFile()
@@ -137,75 +168,49 @@ PosixFile::~PosixFile()
     ::close(m_fd);
 }
 
-IoResult PosixFile::tryLockExclusive()
+Result<bool> PosixFile::tryLockExclusive()
 {
-    int rc;
-    do {
-        rc = ::flock(m_fd, LOCK_EX | LOCK_NB);
-    } while (rc < 0 && errno == EINTR);
-    if (rc == 0)
-        return IoResult::success(1);
+    if (retried([this] { return ::flock(m_fd, LOCK_EX | LOCK_NB); }) == 0)
+        return true;
     if (errno == EWOULDBLOCK)
-        return IoResult::success(0);
+        return false;
     return lastFailure();
 }
 
-IoResult PosixFile::size()
+Result<qint64> PosixFile::size()
 {
     struct stat st;
     if (::fstat(m_fd, &st) != 0)
         return lastFailure();
-    return IoResult::success(st.st_size);
+    return qint64(st.st_size);
 }
 
-IoResult PosixFile::readAt(qint64 offset, char *buffer, qint64 length)
+Result<qint64> PosixFile::readAt(qint64 offset, char *buffer, qint64 length)
 {
-    qint64 done = 0;
-    while (done < length) {
-        const ssize_t n = ::pread(m_fd, buffer + done, length - done, offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return lastFailure();
-        if (n == 0)
-            break; // end of file
-        done += n;
-    }
-    return IoResult::success(done);
+    // Fewer only at the end of the file.
+    return inPieces(length, [&](qint64 moved) {
+        return ::pread(m_fd, buffer + moved, size_t(length - moved), offset + moved);
+    });
 }
 
-IoResult PosixFile::writeAt(qint64 offset, const char *data, qint64 length)
+Result<qint64> PosixFile::writeAt(qint64 offset, const char *data, qint64 length)
 {
-    qint64 done = 0;
-    while (done < length) {
-        const ssize_t n = ::pwrite(m_fd, data + done, length - done, offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return lastFailure();
-        if (n == 0)
-            return IoResult::failure(systemReason(ENOSPC));
-        done += n;
-    }
-    return IoResult::success(done);
+    const Result<qint64> written = inPieces(length, [&](qint64 moved) {
+        return ::pwrite(m_fd, data + moved, size_t(length - moved), offset + moved);
+    });
+    if (written && *written < length)
+        return Failure{systemReason(ENOSPC)};
+    return written;
 }
 
-IoResult PosixFile::truncate(qint64 length)
+Result<void> PosixFile::truncate(qint64 length)
 {
-    int rc;
-    do {
-        rc = ::ftruncate(m_fd, length);
-    } while (rc < 0 && errno == EINTR);
-    return rc == 0 ? IoResult::success(length) : lastFailure();
+    return done(retried([&] { return ::ftruncate(m_fd, length); }));
 }
 
-IoResult PosixFile::sync()
+Result<void> PosixFile::sync()
 {
-    int rc;
-    do {
-        rc = ::fsync(m_fd);
-    } while (rc < 0 && errno == EINTR);
-    return rc == 0 ? IoResult::success() : lastFailure();
+    return done(retried([this] { return ::fsync(m_fd); }));
 }
 
 QList<FileHandle::Stretch> PosixFile::dataStretches(qint64 length)

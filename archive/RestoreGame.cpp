@@ -40,53 +40,50 @@ bool inRange(GameRecord::Kind kind, int number)
     }
 }
 
-// Empty when every number field holds a usable number; else what is wrong.
-QString takeNumbers(const GameRecord &stored, RestoredGame *game)
+// Fails, saying what is wrong, unless every number field holds a usable number.
+Result<void> takeNumbers(const GameRecord &stored, RestoredGame *game)
 {
     for (const auto &[member, target] : Targets) {
         const GameRecord::Field &f = GameRecord::field(member);
         const QString &field = stored[f];
         const std::optional<int> number = readNumberField(field);
         if (!number || !inRange(f.kind, *number))
-            return text("%1 holds \"%2\", which is not a valid number")
-                .arg(text(f.what), QString(field).replace(QChar(0), u' '));
+            return Failure{text("%1 holds \"%2\", which is not a valid number")
+                               .arg(text(f.what), QString(field).replace(QChar(0), u' '))};
         game->*target = {field, *number};
     }
     return {};
 }
 
-RestoreResult refused(const QString &message)
-{
-    return {false, message, {}};
-}
-
 } // namespace
 
-RestoreResult loadGame(const QString &selectedGame)
+Reported<RestoredGame> loadGame(const QString &selectedGame)
 {
     const QString name = trimBlanks(selectedGame).toString();
-    QString message;
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read, &message);
-    if (!file)
-        return refused(message);
-    const IoResult found = file->findGame(name);
-    QByteArray raw;
-    const IoResult read = found.ok && found.value > 0 ? file->readRecord(found.value, &raw) : found;
+    const auto opened = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read);
+    if (!opened)
+        return Failure{opened.error()};
+    ArchiveFile &file = **opened;
     // A journal set aside on opening is told whatever happens next.
-    const auto refuse = [&file](const QString &why) { return refused(file->withNotice(why)); };
-    if (!read.ok)
-        return refuse(file->failure(text("read"), read));
-    if (found.value == 0)
+    const auto refuse = [&file](const QString &why) -> Reported<RestoredGame> {
+        return {Failure{why}, file.notice()};
+    };
+    const Result<qint64> found = file.findGame(name);
+    if (!found)
+        return refuse(file.failure(text("read"), found.error()));
+    if (*found == 0)
         return refuse(text("The game \"%1\" is no longer in the archive.").arg(name));
+    const Result<QByteArray> raw = file.readRecord(*found);
+    if (!raw)
+        return refuse(file.failure(text("read"), raw.error()));
 
-    const GameRecord stored = GameRecord::decode(raw);
-    RestoreResult result{true, file->notice(), {}};
-    const QString damage = takeNumbers(stored, &result.game);
-    if (!damage.isEmpty())
+    const GameRecord stored = GameRecord::decode(*raw);
+    RestoredGame game;
+    if (const Result<void> numbers = takeNumbers(stored, &game); !numbers)
         return refuse(
-            text("The game \"%1\" cannot be opened: its record is damaged (%2).").arg(name, damage));
-    result.game.record = found.value;
-    result.game.whitePlayer = trimBlanks(stored.WhitePlayer).toString();
-    result.game.blackPlayer = trimBlanks(stored.BlackPlayer).toString();
-    return result;
+            text("The game \"%1\" cannot be opened: its record is damaged (%2).").arg(name, numbers.error()));
+    game.record = *found;
+    game.whitePlayer = trimBlanks(stored.WhitePlayer).toString();
+    game.blackPlayer = trimBlanks(stored.BlackPlayer).toString();
+    return {game, file.notice()};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/Result.h"
+
 #include <QString>
 
 // A field of a saved game: its text as stored (blanks included) and its number.
@@ -17,14 +19,8 @@ struct RestoredGame {
     RestoredNumber limit, whiteLeft, blackLeft;
 };
 
-struct RestoreResult {
-    bool ok = false;
-    QString message; // for the user when not empty: why it failed, or a notice of opening the archive
-    RestoredGame game;
-};
-
 // Reads the highest-numbered game record named selectedGame (blanks at both
 // ends ignored). Refused, with a message, when the record is gone or a clock
 // or limit field holds no number (or a clock minute or second outside 0..59,
 // a negative hour), so the window never takes in a damaged game.
-RestoreResult loadGame(const QString &selectedGame);
+Reported<RestoredGame> loadGame(const QString &selectedGame);

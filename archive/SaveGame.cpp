@@ -45,15 +45,15 @@ namespace {
 
 // Numbers that would lose digits in their narrow fields would come back as
 // other numbers; such a game is refused instead of stored wrong.
-QString tooWideField(const GameRecord &r)
+Result<void> fitsItsFields(const GameRecord &r)
 {
     for (const GameRecord::Field &f : GameRecord::Fields) {
         const QStringView value = trimBlanks(r[f]);
         if (f.kind != GameRecord::Kind::Text && value.size() > f.width)
-            return text("The game cannot be saved: %1 (%2) has more than the %3 characters the "
-                        "archive keeps for it.")
-                .arg(text(f.what), value.toString())
-                .arg(f.width);
+            return Failure{text("The game cannot be saved: %1 (%2) has more than the %3 characters the "
+                                "archive keeps for it.")
+                               .arg(text(f.what), value.toString())
+                               .arg(f.width)};
     }
     return {};
 }
@@ -73,37 +73,32 @@ struct Target {
     QString name;
     qint64 record = 0;
     int newId = 0; // 0 unless a numbered name is given
-    QString error;
 };
 
 // Read under the lock: another running copy may have saved a numbered game
 // since this one read the counter at start-up.
-Target numberedTarget(ArchiveFile &file)
+Result<Target> numberedTarget(ArchiveFile &file)
 {
-    const IoResult counter = file.idCounter();
-    const IoResult highest = counter.ok ? file.highestNumberedName() : counter;
-    if (!highest.ok)
-        return {{}, 0, 0, file.failure(text("read"), highest)};
-    const int newId = int(std::max<qint64>({Module1.LastId, counter.value, highest.value})) + 1;
+    const Result<int> counter = file.idCounter();
+    const Result<int> highest = counter ? file.highestNumberedName() : counter;
+    if (!highest)
+        return Failure{file.failure(text("read"), highest.error())};
+    const int newId = std::max<int>({Module1.LastId, *counter, *highest}) + 1;
     if (newId > HighestId)
-        return {{},
-                0,
-                0,
-                text("The game cannot be saved: all %1 numbered names are taken. Give the game a "
-                     "name in the game settings, then save it again.")
-                    .arg(HighestId)};
-    return {QStringLiteral("Varko%1").arg(newId), appendedRecord(file), newId, {}};
+        return Failure{text("The game cannot be saved: all %1 numbered names are taken. Give the game a "
+                            "name in the game settings, then save it again.")
+                           .arg(HighestId)};
+    return Target{QStringLiteral("Varko%1").arg(newId), appendedRecord(file), newId};
 }
 
-Target findTarget(ArchiveFile &file)
+Result<Target> findTarget(ArchiveFile &file)
 {
     if (needsNumberedName(Module1.GameName))
         return numberedTarget(file);
-    const IoResult found = file.findGame(Module1.GameName);
-    if (!found.ok)
-        return {{}, 0, 0, file.failure(text("read"), found)};
-    const qint64 record = found.value > 0 ? found.value : appendedRecord(file);
-    return {Module1.GameName, record, 0, {}};
+    const Result<qint64> found = file.findGame(Module1.GameName);
+    if (!found)
+        return Failure{file.failure(text("read"), found.error())};
+    return Target{Module1.GameName, *found > 0 ? *found : appendedRecord(file), 0};
 }
 
 // The records the save writes, as one change: the game, and for a numbered
@@ -129,44 +124,42 @@ QString failedSave(const ArchiveFile &file, const ArchiveEdit::Outcome &outcome)
     // A journal's reason names the journal; the archive itself is not at fault.
     QString message =
         outcome.journalFails
-            ? text("The game could not be saved: %1.").arg(outcome.written.reason)
-            : text("The game could not be saved in the archive %1: %2.").arg(path, outcome.written.reason);
+            ? text("The game could not be saved: %1.").arg(outcome.written.error())
+            : text("The game could not be saved in the archive %1: %2.").arg(path, outcome.written.error());
     message += u' ';
-    message += outcome.undone.ok
-                   ? (outcome.journalFails ? text("The archive %1 was left as it was.").arg(path)
-                                           : text("The archive was left as it was."))
-                   : text("The archive could not be put back as it was: %1. It will be put back "
-                          "the next time it is opened.")
-                         .arg(outcome.undone.reason);
+    message += outcome.undone ? (outcome.journalFails ? text("The archive %1 was left as it was.").arg(path)
+                                                      : text("The archive was left as it was."))
+                              : text("The archive could not be put back as it was: %1. It will be put back "
+                                     "the next time it is opened.")
+                                    .arg(outcome.undone.error());
     return message;
 }
 
 } // namespace
 
-SaveResult saveGame(const GameSnapshot &s)
+Reported<qint64> saveGame(const GameSnapshot &s)
 {
     GameRecord record = savedRecord(s, QString());
-    const QString wide = tooWideField(record);
-    if (!wide.isEmpty())
-        return {false, wide, 0};
-    QString message;
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::WriteCreate, &message);
-    if (!file)
-        return {false, message, 0};
-    const Target target = findTarget(*file);
-    if (!target.error.isEmpty())
-        return {false, file->withNotice(target.error), 0};
-    record.RecordName = target.name;
+    if (const Result<void> fits = fitsItsFields(record); !fits)
+        return Failure{fits.error()};
+    const auto opened = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::WriteCreate);
+    if (!opened)
+        return Failure{opened.error()};
+    ArchiveFile &file = **opened;
+    const Result<Target> target = findTarget(file);
+    if (!target)
+        return {Failure{target.error()}, file.notice()};
+    record.RecordName = target->name;
 
-    ArchiveEdit edit(*file);
-    planSave(*file, edit, target, record.encode());
+    ArchiveEdit edit(file);
+    planSave(file, edit, *target, record.encode());
     const ArchiveEdit::Outcome outcome = edit.commit();
-    if (!outcome.written.ok)
-        return {false, file->withNotice(failedSave(*file, outcome)), 0};
-    Module1.GameName = target.name;
-    if (target.newId > 0) {
-        Module1.NewId = target.newId;
-        Module1.LastId = static_cast<qint16>(target.newId);
+    if (!outcome.written)
+        return {Failure{failedSave(file, outcome)}, file.notice()};
+    Module1.GameName = target->name;
+    if (target->newId > 0) {
+        Module1.NewId = target->newId;
+        Module1.LastId = static_cast<qint16>(target->newId);
     }
-    return {true, file->notice(), target.record};
+    return {target->record, file.notice()};
 }

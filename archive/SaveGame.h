@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/GameRecord.h"
+#include "archive/Result.h"
 
 #include <QString>
 
@@ -17,12 +18,6 @@ struct GameSnapshot {
 // the remaining minutes without the caption's blanks.
 GameRecord savedRecord(const GameSnapshot &s, const QString &name);
 
-struct SaveResult {
-    bool ok = false;
-    QString message;   // for the user when not empty: why it failed, or a notice of opening the archive
-    qint64 record = 0; // the record written
-};
-
 // Saves the snapshot under Module1.GameName: over the highest-numbered record
 // of that name, else appended. A game without a name (or a name of blanks)
 // gets the next numbered name "Varko" N, one more than Module1.LastId, the
@@ -31,5 +26,5 @@ struct SaveResult {
 // Module1.NewId and Module1.LastId) are updated; on failure nothing changes,
 // neither in Module1 nor in the archive file (when even putting the file back
 // fails, its journal has that done at its next opening). A power cut leaves
-// the save wholly there or wholly absent.
-SaveResult saveGame(const GameSnapshot &s);
+// the save wholly there or wholly absent. The record written.
+Reported<qint64> saveGame(const GameSnapshot &s);

@@ -81,20 +81,19 @@ bool SavedGamesModel::openFile(const QString &path, QString *reason)
     m_file.reset();
     m_notice.clear();
     // The rows must not show a save a power cut left half done.
-    if (!ArchiveFile::recoverInterruptedSave(path, reason, &m_notice))
-        return false;
-    m_file = FileSystem::current().open(path, FileSystem::Mode::ReadOnly, reason);
-    if (!m_file)
-        return false;
-    const IoResult length = m_file->size();
-    if (!length.ok) {
+    const Reported<void> recovered = ArchiveFile::recoverInterruptedSave(path);
+    m_notice = recovered.notice();
+    Result<std::unique_ptr<FileHandle>> file =
+        recovered ? FileSystem::current().open(path, OpenMode::ReadOnly) : Failure{recovered.error()};
+    const Result<qint64> length = file ? (*file)->size() : Failure{file.error()};
+    if (!length) {
         if (reason)
-            *reason = length.reason;
-        m_file.reset();
+            *reason = length.error();
         return false;
     }
+    m_file = std::move(*file);
     // A trailing piece shorter than a record is not a record.
-    m_records = length.value / GameRecord::Size;
+    m_records = *length / GameRecord::Size;
     return true;
 }
 
@@ -167,10 +166,10 @@ SavedGamesModel::Block SavedGamesModel::readBlock(qint64 block) const
     // The listed games are the newest: row 0 is record count - listed + 1.
     const qint64 offset = (m_records - listed() + first) * GameRecord::Size;
     QByteArray raw(records * GameRecord::Size, Qt::Uninitialized);
-    const IoResult read = m_file->readAt(offset, raw.data(), raw.size());
+    const Result<qint64> read = m_file->readAt(offset, raw.data(), raw.size());
     // Records cut off since the file was opened, or a block that cannot be
     // read now, show as empty rows rather than half a record.
-    const qint64 whole = read.ok ? read.value / GameRecord::Size : 0;
+    const qint64 whole = read ? *read / GameRecord::Size : 0;
     for (qint64 n = 0; n < whole; ++n)
         rows[n] = columnTexts(
             GameRecord::decode(QByteArrayView(raw).sliced(n * GameRecord::Size, GameRecord::Size)));

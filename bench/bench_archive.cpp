@@ -69,16 +69,15 @@ bool reported(bool ok, const QString &message)
 
 bool countRecords()
 {
-    QString message;
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read, &message);
-    return reported(file && file->count() > 0, message);
+    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read);
+    return reported(file && (*file)->count() > 0, file.error());
 }
 
 bool findAbsent()
 {
-    const FindResult found = FindGame(QStringLiteral("Nobody"));
-    return reported(found.ok && !found.record,
-                    found.ok ? QStringLiteral("found a game never saved") : found.message);
+    const Reported<qint64> found = FindGame(QStringLiteral("Nobody"));
+    return reported(found && *found == 0,
+                    found ? QStringLiteral("found a game never saved") : found.message());
 }
 
 bool saveAs(const QString &name)
@@ -86,8 +85,8 @@ bool saveAs(const QString &name)
     Module1.GameName = name;
     GameSnapshot game{"White", "Black", "00", "12", "07", "00",  "09",
                       "41",    "00",    "21", "48", 30,   " 18", " 21"};
-    const SaveResult saved = saveGame(game);
-    return reported(saved.ok, saved.message);
+    const Reported<qint64> saved = saveGame(game);
+    return reported(bool(saved), saved.message());
 }
 
 void benchmark(const QTemporaryDir &dir, int records)

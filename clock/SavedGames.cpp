@@ -40,10 +40,10 @@ void frmMain::Esegue_Salvataggio()
     s.timeLimit = Module1.TimeLimit;
     s.whiteLeftCaption = lblLimitWhite->text();
     s.blackLeftCaption = lblLimitBlack->text();
-    const SaveResult saved = saveGame(s);
-    if (!saved.message.isEmpty())
-        MsgBox::show(this, saved.message);
-    if (!saved.ok)
+    const Reported<qint64> saved = saveGame(s);
+    if (!saved.message().isEmpty())
+        MsgBox::show(this, saved.message());
+    if (!saved)
         return;
     STB1->setPanelText(3, tr("Save Game as %1").arg(Module1.GameName));
 }
@@ -65,12 +65,12 @@ void frmMain::Esegue_Apertura()
 
 bool frmMain::Carica_Game()
 {
-    const RestoreResult restored = loadGame(Module1.SelectedGame);
-    if (!restored.message.isEmpty())
-        MsgBox::show(this, restored.message);
-    if (!restored.ok)
+    const Reported<RestoredGame> restored = loadGame(Module1.SelectedGame);
+    if (!restored.message().isEmpty())
+        MsgBox::show(this, restored.message());
+    if (!restored)
         return false;
-    const RestoredGame &g = restored.game;
+    const RestoredGame &g = *restored;
     // A later Save replaces the record this game came from.
     Module1.GameName = trimBlanks(Module1.SelectedGame).toString();
     Module1.TimeLimit = g.limit.number;

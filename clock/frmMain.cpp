@@ -41,9 +41,8 @@ void frmMain::Form_Load()
 {
     // The archive's place and id counter; a failure is told once and the
     // clocks work on without it.
-    const ArchiveStartup archive = openArchiveAtStartup(App::Path());
-    if (!archive.message.isEmpty())
-        MsgBox::show(this, archive.message);
+    if (const QString told = openArchiveAtStartup(App::Path()).message(); !told.isEmpty())
+        MsgBox::show(this, told);
 
     for (ImageControl *i : {IWUnpress, IWPress}) {
         i->hide();

@@ -34,13 +34,12 @@ enum class Step { Startup, FirstStart, SaveNumbered, SaveReplacing, Browse, Rest
 // archive overwritten from its start and a piece appended.
 bool leaveInterruptedSave(const QString &path)
 {
-    QString message;
-    std::unique_ptr<ArchiveFile> file = ArchiveFile::open(path, ArchiveFile::Access::Read, &message);
-    Journal journal(file ? file->length() : 0);
+    Result<std::unique_ptr<ArchiveFile>> file = ArchiveFile::open(path, ArchiveFile::Access::Read);
+    Journal journal(file ? (*file)->length() : 0);
     journal.willWrite(0, 500);
-    if (!file || !journal.keepOldBytes(*file).ok)
+    if (!file || !(*file)->keepOldBytesIn(journal))
         return false;
-    file.reset();
+    file->reset();
     return StressPlan::writeFile(Journal::pathFor(path), journal.encode()) &&
            StressPlan::writeFile(path, QByteArray(500, 'x'), QIODevice::ReadWrite);
 }
@@ -54,16 +53,16 @@ struct Outcome {
 Outcome run(Step step, const QString &folder)
 {
     if (step == Step::Startup || step == Step::FirstStart || step == Step::Recovery) {
-        const ArchiveStartup started = openArchiveAtStartup(folder);
-        return {started.ok, started.message};
+        const Reported<void> started = openArchiveAtStartup(folder);
+        return {bool(started), started.message()};
     }
     if (step == Step::Restore) {
-        const RestoreResult restored = loadGame(QStringLiteral("Blitz"));
-        return {restored.ok && restored.game.record == 3, restored.message};
+        const Reported<RestoredGame> restored = loadGame(QStringLiteral("Blitz"));
+        return {restored && restored->record == 3, restored.message()};
     }
     if (step != Step::Browse) {
-        const SaveResult saved = saveGame(StressPlan::snapshotOf(77));
-        return {saved.ok, saved.message};
+        const Reported<qint64> saved = saveGame(StressPlan::snapshotOf(77));
+        return {bool(saved), saved.message()};
     }
     SavedGamesModel model;
     Outcome outcome;
@@ -156,7 +155,7 @@ void StressArchive::callFails()
         Module1 = Module1Vars{};
         QVERIFY(step != Step::Recovery || leaveInterruptedSave(path));
         if (step != Step::Startup && step != Step::Recovery && !firstStart)
-            QVERIFY(openArchiveAtStartup(dir.path()).ok);
+            QVERIFY(openArchiveAtStartup(dir.path()));
         Module1.GameName = step == Step::SaveReplacing ? QStringLiteral("Blitz") : QString();
     };
     Disk disk;
@@ -192,11 +191,11 @@ void StressArchive::callFails()
         }
         // As it was: the same bytes, or still no file at all, in either folder.
         // A disk that died left the putting back to whoever opens the archive next.
-        QString message;
         // So does a recovery that failed: its journal stays for the next try.
-        if (fault.dies || step == Step::Recovery)
-            QVERIFY2(!QFile::exists(path) || ArchiveFile::open(path, ArchiveFile::Access::Read, &message),
-                     qPrintable(message));
+        if ((fault.dies || step == Step::Recovery) && QFile::exists(path)) {
+            const auto reopened = ArchiveFile::open(path, ArchiveFile::Access::Read);
+            QVERIFY2(reopened, qPrintable(reopened.error()));
+        }
         QVERIFY2(QFile::exists(path) != firstStart && StressPlan::fileBytes(path) == start &&
                      !QFile::exists(StressPlan::userArchive()),
                  where + "the archive changed, or a failed creation left a file behind");

@@ -14,7 +14,6 @@
 #include "archive/SavedGamesModel.h"
 #include "tests/tools/StressPlan.h"
 
-#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <map>
@@ -77,36 +76,45 @@ public:
         m_names[path] = m_syncedNames[path] = fileOf(bytes);
     }
 
-    std::unique_ptr<FileHandle> open(const QString &path, Mode mode, QString *reason) override;
+    Result<std::unique_ptr<FileHandle>> open(const QString &path, OpenMode mode) override;
     bool exists(const QString &path) override { return m_names[path] != nullptr; }
-    IoResult remove(const QString &path) override
+    // Every name is a file.
+    QString whyNotAFile(const QString &) override { return {}; }
+    Result<void> remove(const QString &path) override
     {
         InodePtr &inode = m_names[path];
         if (m_cut || !inode)
-            return IoResult::failure(m_cut ? PowerOff : QStringLiteral("No such file or directory"));
+            return Failure{m_cut ? PowerOff : QStringLiteral("No such file or directory")};
         inode.reset();
         stepDone();
-        return IoResult::success();
+        return {};
     }
-    IoResult renameNoReplace(const QString &from, const QString &to) override
+    Result<void> removeIfEmpty(const QString &path) override
+    {
+        return contents(path) == QByteArray() ? remove(path) : Result<void>();
+    }
+    Result<bool> renameNoReplace(const QString &from, const QString &to) override
     {
         if (m_cut)
-            return IoResult::failure(PowerOff);
+            return Failure{PowerOff};
         if (m_names[to])
-            return IoResult::success(0);
+            return false;
         m_names[to] = std::exchange(m_names[from], nullptr);
         stepDone();
-        return IoResult::success(1);
+        return true;
     }
     // The archive and its journal share one folder.
-    IoResult syncFolderOf(const QString &) override
+    Result<void> syncFolderOf(const QString &) override
     {
         if (m_cut)
-            return IoResult::failure(PowerOff);
+            return Failure{PowerOff};
         m_syncedNames = m_names;
         stepDone();
-        return IoResult::success();
+        return {};
     }
+    // The program's folder is there and takes files.
+    Result<void> makeFolder(const QString &) override { return {}; }
+    bool isWritableFolder(const QString &) override { return true; }
 
 protected:
     static InodePtr fileOf(const std::optional<QByteArray> &bytes)
@@ -153,17 +161,17 @@ class SimulatedFile final : public FileHandle {
 public:
     SimulatedFile(SimulatedDisk &disk, InodePtr inode) : m_disk(disk), m_inode(std::move(inode)) {}
 
-    IoResult tryLockExclusive() override { return IoResult::success(1); }
-    IoResult size() override { return m_disk.isCut() ? off() : IoResult::success(m_inode->data.size()); }
-    IoResult readAt(qint64 offset, char *buffer, qint64 length) override
+    Result<bool> tryLockExclusive() override { return true; }
+    Result<qint64> size() override { return m_disk.isCut() ? off() : Result<qint64>(m_inode->data.size()); }
+    Result<qint64> readAt(qint64 offset, char *buffer, qint64 length) override
     {
         if (m_disk.isCut())
             return off();
         const qint64 n = std::clamp<qint64>(m_inode->data.size() - offset, 0, length);
         std::copy_n(m_inode->data.constData() + offset, n, buffer);
-        return IoResult::success(n);
+        return n;
     }
-    IoResult writeAt(qint64 offset, const char *data, qint64 length) override
+    Result<qint64> writeAt(qint64 offset, const char *data, qint64 length) override
     {
         if (m_disk.isCut())
             return off();
@@ -171,53 +179,54 @@ public:
         if (bytes.size() < offset + length)
             bytes.append(QByteArray(offset + length - bytes.size(), '\0'));
         std::copy_n(data, length, bytes.data() + offset);
-        return changed(offset, offset + length, length);
+        changed(offset, offset + length);
+        return length;
     }
-    IoResult truncate(qint64 length) override
+    Result<void> truncate(qint64 length) override
     {
         if (m_disk.isCut())
             return off();
         const qint64 old = m_inode->data.size();
         m_inode->data.resize(length, '\0');
         // A shorter file has no new sectors; only its length is in doubt.
-        return changed(old, length > old ? length : 0, length);
+        changed(old, length > old ? length : 0);
+        return {};
     }
-    IoResult sync() override
+    Result<void> sync() override
     {
         if (m_disk.isCut())
             return off();
         m_inode->synced = m_inode->data;
         m_inode->dirty.clear();
-        return changed(0, 0, 0);
+        changed(0, 0);
+        return {};
     }
 
 private:
-    static IoResult off() { return IoResult::failure(PowerOff); }
+    static Failure off() { return {PowerOff}; }
     // Marks the sectors of the pages [begin, end) touches unsynced and counts the step.
-    IoResult changed(qint64 begin, qint64 end, qint64 value)
+    void changed(qint64 begin, qint64 end)
     {
         const qint64 pagesEnd = (end + PageSize - 1) / PageSize * PageSize;
         for (qint64 s = begin / PageSize * (PageSize / SectorSize); s * SectorSize < pagesEnd; ++s)
             m_inode->dirty.insert(s);
         m_disk.stepDone();
-        return IoResult::success(value);
     }
 
     SimulatedDisk &m_disk;
     InodePtr m_inode;
 };
 
-std::unique_ptr<FileHandle> SimulatedDisk::open(const QString &path, Mode mode, QString *reason)
+Result<std::unique_ptr<FileHandle>> SimulatedDisk::open(const QString &path, OpenMode mode)
 {
     InodePtr &inode = m_names[path];
-    if (!inode && !m_cut && mode == Mode::ReadWriteCreate) {
+    if (!inode && !m_cut && mode == OpenMode::ReadWriteCreate) {
         inode = std::make_shared<Inode>();
         stepDone();
     }
     if (inode && !m_cut)
-        return std::make_unique<SimulatedFile>(*this, inode);
-    *reason = m_cut ? PowerOff : QStringLiteral("No such file or directory");
-    return nullptr;
+        return std::unique_ptr<FileHandle>(std::make_unique<SimulatedFile>(*this, inode));
+    return Failure{m_cut ? PowerOff : QStringLiteral("No such file or directory")};
 }
 
 // Saves and start-ups of the program in a folder on the simulated disk.
@@ -229,12 +238,7 @@ public:
     int secondSteps = 0;
     int filler = 0; // games before the eight, which push them beyond the first 4 KiB block
 
-    // Start-up looks for the archive on the real disk; its bytes come from the simulated one.
-    Bench()
-    {
-        QFile(path).open(QIODevice::WriteOnly);
-        FileSystem::install(this);
-    }
+    Bench() { FileSystem::install(this); }
     ~Bench() override { FileSystem::install(nullptr); }
 
     QByteArray bytes() { return contents(path).value_or(QByteArray()); }
@@ -275,14 +279,14 @@ public:
     {
         Module1 = Module1Vars{};
         cutAfter(cut, Cut::Random, seed);
-        const bool ok = m_dir.isValid() && openArchiveAtStartup(m_dir.path()).ok;
+        const bool ok = m_dir.isValid() && bool(openArchiveAtStartup(m_dir.path()));
         restart();
         return ok;
     }
     bool save(const QString &name, int step)
     {
         Module1.GameName = name;
-        return saveGame(StressPlan::snapshotOf(step)).ok;
+        return bool(saveGame(StressPlan::snapshotOf(step)));
     }
 };
 
@@ -360,8 +364,9 @@ void StressPowerCut::cutAtEveryStep()
         const bool ok = next == Next::StartUp   ? bench.startUp()
                         : next == Next::Browser ? model.open(bench.path, &message) &&
                                                       model.count() == before.size() / GameRecord::Size
-                        : next == Next::Restore ? loadGame(QStringLiteral("Blitz")).game.record == 6 + filler
-                                                : bench.save(second, 2);
+                        : next == Next::Restore
+                            ? loadGame(QStringLiteral("Blitz")).value_or(RestoredGame{}).record == 6 + filler
+                            : bench.save(second, 2);
         QVERIFY2(ok, qPrintable(QStringLiteral("next: %1").arg(int(next))));
         bench.restart();
         // A save made again is the interrupted one, now whole.

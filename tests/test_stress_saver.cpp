@@ -124,8 +124,8 @@ void StressSaver::killedWhileSaving()
             // kill interrupted: every completed save there, the interrupted one
             // whole or not at all.
             Module1 = Module1Vars{};
-            const ArchiveStartup started = openArchiveAtStartup(dir.path());
-            QVERIFY2(started.ok, qPrintable(started.message));
+            const Reported<void> started = openArchiveAtStartup(dir.path());
+            QVERIFY2(started, qPrintable(started.message()));
             const QStringList problems = ledger.check(StressPlan::fileBytes(path), {report});
             QVERIFY2(problems.isEmpty(),
                      qPrintable(QStringLiteral("after run %1: ").arg(runs) + problems.join(u'\n')));

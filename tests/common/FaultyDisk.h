@@ -30,20 +30,25 @@ struct Disk final : FileSystem {
         dead = fails && fault.dies;
         return fails;
     }
-    std::unique_ptr<FileHandle> open(const QString &path, Mode mode, QString *reason) override;
+    Result<std::unique_ptr<FileHandle>> open(const QString &path, OpenMode mode) override;
+    // What start-up asks of the folders does not fail.
     bool exists(const QString &path) override { return real.exists(path); }
-    IoResult remove(const QString &path) override
+    QString whyNotAFile(const QString &path) override { return real.whyNotAFile(path); }
+    Result<void> removeIfEmpty(const QString &path) override { return real.removeIfEmpty(path); }
+    Result<void> makeFolder(const QString &path) override { return real.makeFolder(path); }
+    bool isWritableFolder(const QString &path) override { return real.isWritableFolder(path); }
+    Result<void> remove(const QString &path) override
     {
-        return trips(Call::Remove) ? IoResult::failure(fault.reason) : real.remove(path);
+        return trips(Call::Remove) ? Failure{fault.reason} : real.remove(path);
     }
-    IoResult renameNoReplace(const QString &from, const QString &to) override
+    Result<bool> renameNoReplace(const QString &from, const QString &to) override
     {
-        return trips(Call::Rename) ? IoResult::failure(fault.reason) : real.renameNoReplace(from, to);
+        return trips(Call::Rename) ? Failure{fault.reason} : real.renameNoReplace(from, to);
     }
-    IoResult syncFolderOf(const QString &path) override
+    Result<void> syncFolderOf(const QString &path) override
     {
-        return !syncs                    ? IoResult::success()
-               : trips(Call::SyncFolder) ? IoResult::failure(fault.reason)
+        return !syncs                    ? Result<void>()
+               : trips(Call::SyncFolder) ? Failure{fault.reason}
                                          : real.syncFolderOf(path);
     }
 
@@ -57,39 +62,39 @@ class DiskFile final : public FileHandle {
 public:
     DiskFile(std::unique_ptr<FileHandle> real, Disk &disk) : m_real(std::move(real)), m_disk(disk) {}
 
-    IoResult tryLockExclusive() override { return m_real->tryLockExclusive(); }
-    IoResult size() override { return m_real->size(); }
-    IoResult readAt(qint64 offset, char *buffer, qint64 length) override
+    Result<bool> tryLockExclusive() override { return m_real->tryLockExclusive(); }
+    Result<qint64> size() override { return m_real->size(); }
+    Result<qint64> readAt(qint64 offset, char *buffer, qint64 length) override
     {
         return m_disk.trips(Call::Read) ? failed() : m_real->readAt(offset, buffer, length);
     }
-    IoResult writeAt(qint64 offset, const char *data, qint64 length) override
+    Result<qint64> writeAt(qint64 offset, const char *data, qint64 length) override
     {
         if (!m_disk.trips(Call::Write))
             return m_real->writeAt(offset, data, length);
         const qint64 part = std::min(length - 1, m_disk.fault.written); // short of the whole, however small
-        m_real->writeAt(offset, data, part);
-        return m_disk.fault.reportsShort ? IoResult::success(part) : failed();
+        static_cast<void>(m_real->writeAt(offset, data, part));
+        return m_disk.fault.reportsShort ? Result<qint64>(part) : failed();
     }
-    IoResult truncate(qint64 length) override { return m_real->truncate(length); }
-    IoResult sync() override
+    Result<void> truncate(qint64 length) override { return m_real->truncate(length); }
+    Result<void> sync() override
     {
-        return !m_disk.syncs ? IoResult::success() : m_disk.trips(Call::Sync) ? failed() : m_real->sync();
+        return !m_disk.syncs ? Result<void>() : m_disk.trips(Call::Sync) ? failed() : m_real->sync();
     }
     QList<Stretch> dataStretches(qint64 length) override { return m_real->dataStretches(length); }
 
 private:
-    IoResult failed() const { return IoResult::failure(m_disk.fault.reason); }
+    Failure failed() const { return {m_disk.fault.reason}; }
     std::unique_ptr<FileHandle> m_real;
     Disk &m_disk;
 };
 
-inline std::unique_ptr<FileHandle> Disk::open(const QString &path, Mode mode, QString *reason)
+inline Result<std::unique_ptr<FileHandle>> Disk::open(const QString &path, OpenMode mode)
 {
-    if (trips(Call::Open)) {
-        *reason = fault.reason;
-        return nullptr;
-    }
-    std::unique_ptr<FileHandle> file = real.open(path, mode, reason);
-    return file ? std::make_unique<DiskFile>(std::move(file), *this) : nullptr;
+    if (trips(Call::Open))
+        return Failure{fault.reason};
+    Result<std::unique_ptr<FileHandle>> file = real.open(path, mode);
+    if (!file)
+        return file;
+    return std::unique_ptr<FileHandle>(std::make_unique<DiskFile>(std::move(*file), *this));
 }

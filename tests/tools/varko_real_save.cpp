@@ -27,10 +27,10 @@ bool save(const char *step, int n)
 {
     if (!mark("begin", step))
         return false;
-    const SaveResult saved = saveGame(StressPlan::snapshotOf(n));
-    if (!saved.ok)
-        std::fprintf(stderr, "%s: %s\n", step, qPrintable(saved.message));
-    return saved.ok && mark("done", step);
+    const Reported<qint64> saved = saveGame(StressPlan::snapshotOf(n));
+    if (!saved)
+        std::fprintf(stderr, "%s: %s\n", step, qPrintable(saved.message()));
+    return saved && mark("done", step);
 }
 
 } // namespace
@@ -41,9 +41,9 @@ int main(int argc, char *argv[])
         return 64;
     if (!mark("begin", "start-up"))
         return 3;
-    const ArchiveStartup started = openArchiveAtStartup(QString::fromLocal8Bit(argv[1]));
-    if (!started.ok) {
-        std::fprintf(stderr, "start-up: %s\n", qPrintable(started.message));
+    const Reported<void> started = openArchiveAtStartup(QString::fromLocal8Bit(argv[1]));
+    if (!started) {
+        std::fprintf(stderr, "start-up: %s\n", qPrintable(started.message()));
         return 2;
     }
     return mark("done", "start-up") && save("numbered", 1) && save("replaced", 2) ? 0 : 2;

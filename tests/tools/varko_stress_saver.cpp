@@ -44,17 +44,17 @@ int main(int argc, char *argv[])
     Disk disk;
     disk.syncs = false;
     FileSystem::install(&disk);
-    const ArchiveStartup started = openArchiveAtStartup(QString::fromLocal8Bit(argv[1]));
-    if (!started.ok)
-        return report('F', first, QStringLiteral("start-up: ") + started.message) ? 2 : 3;
+    const Reported<void> started = openArchiveAtStartup(QString::fromLocal8Bit(argv[1]));
+    if (!started)
+        return report('F', first, QStringLiteral("start-up: ") + started.message()) ? 2 : 3;
     for (int step = first; step < first + steps; ++step) {
         Module1.GameName = StressPlan::nameFor(QString::fromLocal8Bit(argv[2]), step, Module1.GameName);
         if (!report('B', step, Module1.GameName.isEmpty() ? QStringLiteral("-") : Module1.GameName))
             return 3;
-        const SaveResult saved = saveGame(StressPlan::snapshotOf(step));
-        if (!saved.ok)
-            return report('F', step, saved.message) ? 2 : 3;
-        if (!report('D', step, QString::number(saved.record) + u' ' + Module1.GameName))
+        const Reported<qint64> saved = saveGame(StressPlan::snapshotOf(step));
+        if (!saved)
+            return report('F', step, saved.message()) ? 2 : 3;
+        if (!report('D', step, QString::number(*saved) + u' ' + Module1.GameName))
             return 3;
         if (pause > 0)
             ::usleep(useconds_t(pause));
