@@ -10,13 +10,13 @@
 #include <QThread>
 #include <algorithm>
 
-namespace {
-
-ArchiveFile::LockWait &lockWait()
+template <> ArchiveFile::LockWait &Outside<ArchiveFile::LockWait>::real()
 {
     static ArchiveFile::LockWait wait;
     return wait;
 }
+
+namespace {
 
 QString shown(const QString &path)
 {
@@ -26,7 +26,7 @@ QString shown(const QString &path)
 // value 1 once the lock is ours; 0 when the other holder kept it throughout.
 IoResult waitForLock(FileHandle &file)
 {
-    const ArchiveFile::LockWait &wait = lockWait();
+    const ArchiveFile::LockWait &wait = Outside<ArchiveFile::LockWait>::current();
     const int attempts = std::max(1, wait.attempts);
     for (int attempt = 1;; ++attempt) {
         const IoResult taken = file.tryLockExclusive();
@@ -68,11 +68,6 @@ bool isNumberedName(QByteArrayView name, int *number)
 }
 
 } // namespace
-
-void ArchiveFile::setLockWait(LockWait wait)
-{
-    lockWait() = std::move(wait);
-}
 
 std::unique_ptr<ArchiveFile> ArchiveFile::open(const QString &path, Access access, QString *message)
 {

@@ -230,12 +230,7 @@ public:
     int filler = 0; // games before the eight, which push them beyond the first 4 KiB block
 
     // Start-up looks for the archive on the real disk; its bytes come from the simulated one.
-    Bench()
-    {
-        QFile(path).open(QIODevice::WriteOnly);
-        FileSystem::install(this);
-    }
-    ~Bench() override { FileSystem::install(nullptr); }
+    Bench() { QFile(path).open(QIODevice::WriteOnly); }
 
     QByteArray bytes() { return contents(path).value_or(QByteArray()); }
     // Left in place, or set aside as if the archive were another.
@@ -290,7 +285,7 @@ enum class Next { StartUp, Browser, Restore, Save };
 
 } // namespace
 
-class StressPowerCut : public QObject {
+class StressPowerCut : public TestSupport::TestCase {
     Q_OBJECT
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -314,7 +309,7 @@ void StressPowerCut::cutAtEveryStep()
 {
     QFETCH(QString, first);
     QFETCH(QString, second);
-    Bench bench;
+    Bench &bench = Outside<FileSystem>::emplace<Bench>();
     QFETCH(int, filler);
     bench.filler = filler;
     QVERIFY(bench.saveTwice(first, std::nullopt));
