@@ -10,13 +10,13 @@
 #include <QThread>
 #include <algorithm>
 
-namespace {
-
-ArchiveFile::LockWait &lockWait()
+template <> ArchiveFile::LockWait &Outside<ArchiveFile::LockWait>::real()
 {
     static ArchiveFile::LockWait wait;
     return wait;
 }
+
+namespace {
 
 QString shown(const QString &path)
 {
@@ -26,7 +26,7 @@ QString shown(const QString &path)
 // True once the lock is ours; false when the other holder kept it throughout.
 Result<bool> waitForLock(FileHandle &file)
 {
-    const ArchiveFile::LockWait &wait = lockWait();
+    const ArchiveFile::LockWait &wait = Outside<ArchiveFile::LockWait>::current();
     const int attempts = std::max(1, wait.attempts);
     for (int attempt = 1;; ++attempt) {
         const Result<bool> taken = file.tryLockExclusive();
@@ -67,11 +67,6 @@ bool isNumberedName(QByteArrayView name, int *number)
 }
 
 } // namespace
-
-void ArchiveFile::setLockWait(LockWait wait)
-{
-    lockWait() = std::move(wait);
-}
 
 Result<std::unique_ptr<ArchiveFile>> ArchiveFile::open(const QString &path, Access access)
 {

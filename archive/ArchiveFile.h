@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Outside.h"
 #include "archive/FileHandle.h"
 #include "archive/GameRecord.h"
 #include "archive/Result.h"
@@ -26,12 +27,12 @@ public:
     enum class Access { Read, WriteCreate };
 
     // How long open() waits for another holder of the lock: `attempts` tries,
-    // `pause` between them (by default 10 ms asleep).
+    // `pause` between them (by default 10 ms asleep). Tests put their own in
+    // place: Outside<ArchiveFile::LockWait>.
     struct LockWait {
         int attempts = 200;
         std::function<void(int attempt)> pause;
     };
-    static void setLockWait(LockWait wait);
 
     // Records read per block when scanning: about 1 MiB.
     static constexpr int BlockRecords = 10240;
@@ -102,6 +103,8 @@ private:
     qint64 m_length;
     QString m_notice;
 };
+
+template <> ArchiveFile::LockWait &Outside<ArchiveFile::LockWait>::real();
 
 // Templates, so the visitor is inlined into the scan of each block.
 template <typename Visit> Result<qint64> ArchiveFile::visitBackwards(qint64 first, qint64 last, Visit &&visit)

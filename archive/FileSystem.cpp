@@ -94,17 +94,15 @@ public:
     }
 };
 
-FileSystem *installed = nullptr;
-
 } // namespace
+
+template <> FileSystem &Outside<FileSystem>::real()
+{
+    static RealFileSystem real;
+    return real;
+}
 
 FileSystem &FileSystem::current()
 {
-    static RealFileSystem real;
-    return installed ? *installed : real;
-}
-
-void FileSystem::install(FileSystem *fileSystem)
-{
-    installed = fileSystem;
+    return Outside<FileSystem>::current();
 }

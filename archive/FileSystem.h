@@ -1,12 +1,13 @@
 #pragma once
 
+#include "app/Outside.h"
 #include "archive/FileHandle.h"
 
 #include <QString>
 #include <memory>
 
 // Opens files for the archive. The real one uses the operating system's files;
-// tests install their own to inject failures and power cuts.
+// tests put their own in place to inject failures and power cuts.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -30,7 +31,8 @@ public:
     // Whether this user may create files in the folder.
     virtual bool isWritableFolder(const QString &path) = 0;
 
+    // Outside<FileSystem>::current(), as the archive's code calls it.
     static FileSystem &current();
-    // nullptr puts the real file system back. The caller keeps ownership.
-    static void install(FileSystem *fileSystem);
 };
+
+template <> FileSystem &Outside<FileSystem>::real();

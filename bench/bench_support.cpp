@@ -9,17 +9,30 @@
 #include <sys/resource.h>
 
 namespace BenchSupport {
+namespace {
 
-void answerSettings(int limit)
-{
-    Modal::installRunner([limit](QDialog &dialog) {
+class SettingsAnswer final : public Modal::Runner {
+public:
+    explicit SettingsAnswer(int limit) : m_limit(limit) {}
+    int exec(QDialog &dialog) override
+    {
         dialog.findChild<QLineEdit *>(QStringLiteral("txtWName"))->setText(QStringLiteral("Anna"));
         dialog.findChild<QLineEdit *>(QStringLiteral("txtBName"))->setText(QStringLiteral("Bruno"));
-        dialog.findChild<QComboBox *>(QStringLiteral("cbTime"))->setEditText(QString::number(limit));
+        dialog.findChild<QComboBox *>(QStringLiteral("cbTime"))->setEditText(QString::number(m_limit));
         dialog.findChild<QLineEdit *>(QStringLiteral("txtGameName"))->clear();
         dialog.findChild<QPushButton *>(QStringLiteral("cmdConferma"))->click();
         return dialog.result();
-    });
+    }
+
+private:
+    int m_limit;
+};
+
+} // namespace
+
+void answerSettings(int limit)
+{
+    Outside<Modal::Runner>::emplace<SettingsAnswer>(limit);
 }
 
 double cpuSeconds()

@@ -46,19 +46,11 @@ private:
     }
 };
 
-const Reader *g_installed = nullptr;
-
 } // namespace
-
-const Reader &reader()
-{
-    static const DesktopReader desktop;
-    return g_installed ? *g_installed : desktop;
-}
-
-void installReader(const Reader *r)
-{
-    g_installed = r;
-}
-
 } // namespace Registry
+
+template <> Registry::Reader &Outside<Registry::Reader>::real()
+{
+    static Registry::DesktopReader desktop;
+    return desktop;
+}

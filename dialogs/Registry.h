@@ -1,13 +1,15 @@
 #pragma once
 
+#include "app/Outside.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
 #include <optional>
 
 // Reading a value of a Windows-style registry, as the about box looks one up.
-// The program is built for desktops without a registry: the default reader
-// answers from the tools on the search path, and tests install their own.
+// The program is built for desktops without a registry: its own reader
+// answers from the tools on the search path, and tests put theirs in place.
 // Names and data are narrow strings in the system's code page.
 namespace Registry {
 
@@ -28,9 +30,6 @@ public:
                                        const QByteArray &valueName) const = 0;
 };
 
-// The reader in use: the default one unless another was installed.
-const Reader &reader();
-// Installs a reader (not owned); nullptr goes back to the default.
-void installReader(const Reader *reader);
-
 } // namespace Registry
+
+template <> Registry::Reader &Outside<Registry::Reader>::real();

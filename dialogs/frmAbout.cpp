@@ -237,7 +237,8 @@ std::optional<QString> frmAbout::SysInfoTool()
 frmAbout::KeyRead frmAbout::GetKeyValue(quint32 KeyRoot, const QByteArray &KeyName,
                                         const QByteArray &SubKeyRef, QString &KeyVal)
 {
-    const std::optional<Registry::Value> value = Registry::reader().value(KeyRoot, KeyName, SubKeyRef);
+    const std::optional<Registry::Value> value =
+        Outside<Registry::Reader>::current().value(KeyRoot, KeyName, SubKeyRef);
     if (!value || value->data.size() > BufferSize) {
         KeyVal.clear();
         return KeyRead::NotRead;

@@ -306,7 +306,7 @@ QStringList exerciseArchive(QByteArrayView bytes, const QString &folder)
 {
     // One process, one operation at a time: the lock is never found taken, and
     // if it were, that is a fault to see at once rather than after a wait.
-    ArchiveFile::setLockWait({1, {}});
+    Outside<ArchiveFile::LockWait>::emplace(ArchiveFile::LockWait{1, {}});
     Expectations e;
     const QString path = archivePathIn(folder);
     if (!store(path, bytes))

@@ -53,11 +53,10 @@ enum class Beside { AsCutLeftIt, Backup, Emptied, Shortened, EditedFirstBlock, S
 
 } // namespace
 
-class TestArchive : public QObject {
+class TestArchive : public TestSupport::TestCase {
     Q_OBJECT
 
-private slots:
-    void init()
+    void setUp() override
     {
         // Start-up also looks in the per-user folder; keep that away from the real one.
         QStandardPaths::setTestModeEnabled(true);
@@ -66,16 +65,16 @@ private slots:
         m_user = archivePathIn(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
         Module1 = Module1Vars{};
         Module1.ArchivePath = m_path;
-        ArchiveFile::setLockWait({});
         removeUserArchive();
         // A per-user archive the program folder's archive takes precedence over.
         QVERIFY(QDir().mkpath(QFileInfo(m_user).path()) && writeFile(m_user, Elsewhere));
         m_disk.left = 0;
         m_disk.dead = false;
-        FileSystem::install(&m_disk);
+        Outside<FileSystem>::replace(m_disk);
     }
-    void cleanup() { removeUserArchive(); }
+    void tearDown() override { removeUserArchive(); }
 
+private slots:
     // Whatever another program stored comes back byte for byte when saved again.
     void everyByteSurvivesDecodeAndEncode()
     {
@@ -392,7 +391,7 @@ private slots:
         QVERIFY(startUp());
         QFile other(m_path); // its own open file description, as another copy has
         QVERIFY(other.open(QIODevice::ReadWrite) && ::flock(other.handle(), LOCK_EX | LOCK_NB) == 0);
-        ArchiveFile::setLockWait({3, {}});
+        Outside<ArchiveFile::LockWait>::emplace(ArchiveFile::LockWait{3, {}});
         const Reported<qint64> refused = saveGame(IdleGame);
         QVERIFY2(!refused && refused.message().contains("in use by another copy"),
                  qPrintable(refused.message()));

@@ -74,7 +74,7 @@ Q_DECLARE_METATYPE(Gesture)
 // Also the registry and the program starter. The registry holds the tool's
 // value and the folder's, under their keys alone. What is started is
 // recorded; a program named "broken" fails to start.
-class TestDialogs : public QObject, Registry::Reader, ProgramStarter::Seam {
+class TestDialogs : public TestSupport::TestCase, Registry::Reader, ProgramStarter::Seam {
     Q_OBJECT
 
     Reply m_tool, m_folder;
@@ -117,14 +117,12 @@ class TestDialogs : public QObject, Registry::Reader, ProgramStarter::Seam {
         QCOMPARE(file.write(bytes), bytes.size());
     }
 
-private slots:
-    void init()
+    void setUp() override
     {
-        TestSupport::boxes().reset();
         m_tool = m_folder = std::nullopt;
         m_started.clear();
-        Registry::installReader(this);
-        ProgramStarter::installSeam(this);
+        Outside<Registry::Reader>::replace(*this);
+        Outside<ProgramStarter::Seam>::replace(*this);
         Module1.WhiteName = Module1.GameName = "x0";
         Module1.TimeLimit = 55;
         m_main.show();
@@ -134,6 +132,7 @@ private slots:
         write(alphaBeta());
     }
 
+private slots:
     // One instance serves every showing: each opening starts with a whole
     // second of both frames hidden, then the frames go on alternating from
     // where the last showing stopped; nothing ticks while closed. Enter on
@@ -205,7 +204,7 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(folder.path()));
         if (started.endsWith("kinfocenter"))
-            Registry::installReader(nullptr);
+            Outside<Registry::Reader>::restore();
         frmAbout about;
         about.show();
         QTest::mouseClick(child<QPushButton>(about, "cmdSysInfo"), Qt::LeftButton);
@@ -412,7 +411,7 @@ private slots:
                 QVERIFY(QFile::remove(m_path) && QDir().mkpath(m_path));
             else if (!reason.isEmpty())
                 QVERIFY(QDir(m_path).removeRecursively() && ::mkfifo(QFile::encodeName(m_path), 0600) == 0);
-            TestSupport::boxes().reset();
+            TestSupport::boxes().shown.clear();
             frmGame browser;
             browser.show();
             QVERIFY(gridOf(browser).Rows() == 2 && !gridOf(browser).viewport()->grab().isNull());

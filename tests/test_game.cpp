@@ -7,12 +7,11 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QKeyEvent>
-#include <QScopeGuard>
 #include <QSvgRenderer>
 
 // Playing games through the real window: start-up, hand-over, pause, stop,
 // over time, the keys and the lamp and status animation.
-class TestGame : public QObject {
+class TestGame : public TestSupport::TestCase {
     Q_OBJECT
     using S = MainWindowFixture::Settings;
 
@@ -34,8 +33,10 @@ private slots:
     // down by minutes with the bar one tick behind.
     void startsIdleThenCountsDown()
     {
-        WallClock::install([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 5, 7)); });
-        const auto systemClock = qScopeGuard([] { WallClock::install({}); });
+        struct Fixed final : WallClock::Source {
+            QDateTime now() const override { return QDateTime(QDate(2026, 12, 7), QTime(9, 5, 7)); }
+        };
+        Outside<WallClock::Source>::emplace<Fixed>();
         MainWindowFixture f;
         frmMain &w = f.w();
         QCOMPARE(f.panel("STB1_Panel2"), QStringLiteral("09:05:07")); // the time of day to the second

@@ -20,7 +20,7 @@ static QString textOf(const HelpViewer &viewer)
     return viewer.findChild<QTextBrowser *>()->toPlainText();
 }
 
-class TestHelp : public QObject {
+class TestHelp : public TestSupport::TestCase {
     Q_OBJECT
 private slots:
     // A missing file is reported in the viewer itself, naming the file, while

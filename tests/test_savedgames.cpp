@@ -8,7 +8,7 @@
 
 // Saving the game on the clocks and reopening saved games through the
 // toolbar, the browser and the archive file.
-class TestSavedGames : public QObject {
+class TestSavedGames : public TestSupport::TestCase {
     Q_OBJECT
 
     static QByteArray archiveBytes()

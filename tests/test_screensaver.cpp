@@ -26,7 +26,7 @@ public slots:
 };
 
 // The screen saver hold against the fake service on a private session bus.
-class TestScreenSaver : public QObject {
+class TestScreenSaver : public TestSupport::TestCase {
     Q_OBJECT
 
     QTemporaryDir m_busFolder; // holds the bus's socket, outlives the bus

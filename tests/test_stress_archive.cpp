@@ -74,16 +74,13 @@ Outcome run(Step step, const QString &folder)
 
 } // namespace
 
-class StressArchive : public QObject {
+class StressArchive : public TestSupport::TestCase {
     Q_OBJECT
+    void tearDown() override { QFile::remove(StressPlan::userArchive()); }
+
 private slots:
     // The per-user fallback folder is a test folder.
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void cleanup()
-    {
-        FileSystem::install(nullptr);
-        QFile::remove(StressPlan::userArchive());
-    }
     void callFails_data();
     void callFails();
     void replay_data()
@@ -158,8 +155,7 @@ void StressArchive::callFails()
             QVERIFY(openArchiveAtStartup(dir.path()));
         Module1.GameName = step == Step::SaveReplacing ? QStringLiteral("Blitz") : QString();
     };
-    Disk disk;
-    FileSystem::install(&disk);
+    Disk &disk = Outside<FileSystem>::emplace<Disk>();
     // What the step does on a sound disk.
     prepare();
     const Module1Vars before = Module1;

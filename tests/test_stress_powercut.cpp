@@ -238,8 +238,6 @@ public:
     int secondSteps = 0;
     int filler = 0; // games before the eight, which push them beyond the first 4 KiB block
 
-    Bench() { FileSystem::install(this); }
-    ~Bench() override { FileSystem::install(nullptr); }
 
     QByteArray bytes() { return contents(path).value_or(QByteArray()); }
     // Left in place, or set aside as if the archive were another.
@@ -294,7 +292,7 @@ enum class Next { StartUp, Browser, Restore, Save };
 
 } // namespace
 
-class StressPowerCut : public QObject {
+class StressPowerCut : public TestSupport::TestCase {
     Q_OBJECT
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -318,7 +316,7 @@ void StressPowerCut::cutAtEveryStep()
 {
     QFETCH(QString, first);
     QFETCH(QString, second);
-    Bench bench;
+    Bench &bench = Outside<FileSystem>::emplace<Bench>();
     QFETCH(int, filler);
     bench.filler = filler;
     QVERIFY(bench.saveTwice(first, std::nullopt));

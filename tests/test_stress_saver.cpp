@@ -88,7 +88,7 @@ StressPlan::Report runSaver(const QString &folder, int first, std::optional<int>
 
 } // namespace
 
-class StressSaver : public QObject {
+class StressSaver : public TestSupport::TestCase {
     Q_OBJECT
 private slots:
     void killedWhileSaving();

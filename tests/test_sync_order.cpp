@@ -158,7 +158,7 @@ QString outOfOrder(const QList<Event> &events)
 
 } // namespace
 
-class TestSyncOrder : public QObject {
+class TestSyncOrder : public TestSupport::TestCase {
     Q_OBJECT
 
     QTemporaryDir m_dir;

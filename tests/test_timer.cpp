@@ -4,7 +4,7 @@
 #include <QSignalSpy>
 
 // The timer keeps exact time on the (fake) monotonic clock.
-class TestTimer : public QObject {
+class TestTimer : public TestSupport::TestCase {
     Q_OBJECT
     TestSupport::FakeClock &clock = TestSupport::clock();
 
@@ -74,14 +74,11 @@ private slots:
     void realEventLoopDeliversTicks()
     {
         // The wake-up is a real QTimer: with the real clock it fires on its own.
-        MonotonicClock::install(nullptr);
-        {
-            VTimer t;
-            QSignalSpy ticks(&t, &VTimer::Timer);
-            t.setInterval(20);
-            QVERIFY(ticks.wait(1000));
-        }
-        MonotonicClock::install(&clock);
+        Outside<MonotonicClock>::restore();
+        VTimer t;
+        QSignalSpy ticks(&t, &VTimer::Timer);
+        t.setInterval(20);
+        QVERIFY(ticks.wait(1000));
     }
 };
 

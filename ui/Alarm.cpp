@@ -35,20 +35,17 @@ private:
     std::unique_ptr<ca_context, ContextDeleter> m_context;
 };
 
-Seam *g_seam = nullptr;
-
 } // namespace
 
 void overTime()
 {
-    static CanberraAlarm real;
-    Seam &seam = g_seam ? *g_seam : real;
-    seam.overTime();
-}
-
-void installSeam(Seam *seam)
-{
-    g_seam = seam;
+    Outside<Seam>::current().overTime();
 }
 
 } // namespace Alarm
+
+template <> Alarm::Seam &Outside<Alarm::Seam>::real()
+{
+    static Alarm::CanberraAlarm real;
+    return real;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Outside.h"
+
 // The desktop's alarm sound when a player is over time.
 namespace Alarm {
 
@@ -7,13 +9,13 @@ namespace Alarm {
 // once; where no sound can be played, nothing happens.
 void overTime();
 
+// What sounds it: the desktop's sound server, or a test's recorder.
 class Seam {
 public:
     virtual ~Seam() = default;
     virtual void overTime() = 0;
 };
 
-// Installs a seam (not owned); nullptr goes back to the real sound.
-void installSeam(Seam *seam);
-
 } // namespace Alarm
+
+template <> Alarm::Seam &Outside<Alarm::Seam>::real();

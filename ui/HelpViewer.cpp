@@ -115,25 +115,17 @@ private:
     QPointer<HelpViewer> m_viewer;
 };
 
-RealViewer &real()
-{
-    static RealViewer r;
-    return r;
-}
-
-Seam *g_seam = nullptr;
-
 } // namespace
 
 void showContents(const QString &helpFilePath, QWidget *mainWindow)
 {
-    Seam &seam = g_seam ? *g_seam : real();
-    seam.showContents(helpFilePath, mainWindow);
-}
-
-void installSeam(Seam *seam)
-{
-    g_seam = seam;
+    Outside<Seam>::current().showContents(helpFilePath, mainWindow);
 }
 
 } // namespace Help
+
+template <> Help::Seam &Outside<Help::Seam>::real()
+{
+    static Help::RealViewer real;
+    return real;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Outside.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -29,13 +31,13 @@ namespace Help {
 // it is already open, and returns at once.
 void showContents(const QString &helpFilePath, QWidget *mainWindow);
 
+// What shows it: the viewer above, or a test's stand-in.
 class Seam {
 public:
     virtual ~Seam() = default;
     virtual void showContents(const QString &helpFilePath, QWidget *mainWindow) = 0;
 };
 
-// Installs a seam (not owned); nullptr goes back to the real viewer.
-void installSeam(Seam *seam);
-
 } // namespace Help
+
+template <> Help::Seam &Outside<Help::Seam>::real();

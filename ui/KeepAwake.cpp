@@ -7,39 +7,26 @@
 #include <QPointer>
 
 namespace KeepAwake {
-namespace {
 
-Seam *g_seam = nullptr;
-bool g_held = false;
-
-Seam &seam()
+void sync(bool gameRunning)
 {
-    if (g_seam)
-        return *g_seam;
+    Seam &seam = Outside<Seam>::current();
+    if (gameRunning == seam.m_held)
+        return;
+    seam.m_held = gameRunning;
+    if (gameRunning)
+        seam.inhibit();
+    else
+        seam.release();
+}
+
+} // namespace KeepAwake
+
+template <> KeepAwake::Seam &Outside<KeepAwake::Seam>::real()
+{
     // Owned by the application, so it lives exactly as long as the session bus can be used.
     static QPointer<ScreenSaverInhibitor> real;
     if (!real)
         real = new ScreenSaverInhibitor(QDBusConnection::sessionBus(), QCoreApplication::instance());
     return *real;
 }
-
-} // namespace
-
-void sync(bool gameRunning)
-{
-    if (gameRunning == g_held)
-        return;
-    g_held = gameRunning;
-    if (gameRunning)
-        seam().inhibit();
-    else
-        seam().release();
-}
-
-void installSeam(Seam *s)
-{
-    g_seam = s;
-    g_held = false;
-}
-
-} // namespace KeepAwake

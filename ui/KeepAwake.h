@@ -9,8 +9,4 @@ namespace KeepAwake {
 // lets go when it turns false; repeating the current state does nothing.
 void sync(bool gameRunning);
 
-// Installs a seam (not owned) and forgets any hold; nullptr goes back to the
-// desktop's screen saver service.
-void installSeam(Seam *seam);
-
 } // namespace KeepAwake

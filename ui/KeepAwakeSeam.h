@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Outside.h"
+
 namespace KeepAwake {
 
 // What keeps the screen awake: the desktop's screen saver service, or a
@@ -10,6 +12,13 @@ public:
     virtual ~Seam() = default;
     virtual void inhibit() = 0;
     virtual void release() = 0;
+
+private:
+    // Kept with the one it was asked of, so a stand-in starts without a hold.
+    friend void sync(bool gameRunning);
+    bool m_held = false;
 };
 
 } // namespace KeepAwake
+
+template <> KeepAwake::Seam &Outside<KeepAwake::Seam>::real();

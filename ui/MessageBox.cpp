@@ -25,20 +25,17 @@ public:
     }
 };
 
-Seam *g_seam = nullptr;
-
 } // namespace
 
 Answer show(QWidget *parent, const QString &prompt, Buttons buttons, const QString &title)
 {
-    static RealBoxes real;
-    Seam &seam = g_seam ? *g_seam : real;
-    return seam.answer(parent, Request{prompt, buttons, title});
-}
-
-void installSeam(Seam *seam)
-{
-    g_seam = seam;
+    return Outside<Seam>::current().answer(parent, Request{prompt, buttons, title});
 }
 
 } // namespace MsgBox
+
+template <> MsgBox::Seam &Outside<MsgBox::Seam>::real()
+{
+    static MsgBox::RealBoxes real;
+    return real;
+}

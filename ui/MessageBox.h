@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Outside.h"
+
 #include <QString>
 
 class QWidget;
@@ -23,13 +25,13 @@ struct Request {
 Answer show(QWidget *parent, const QString &prompt, Buttons buttons = Buttons::Ok,
             const QString &title = DefaultTitle);
 
+// What shows the boxes: real ones, or a test's script in their place.
 class Seam {
 public:
     virtual ~Seam() = default;
     virtual Answer answer(QWidget *parent, const Request &request) = 0;
 };
 
-// Installs a seam (not owned); nullptr goes back to real message boxes.
-void installSeam(Seam *seam);
-
 } // namespace MsgBox
+
+template <> MsgBox::Seam &Outside<MsgBox::Seam>::real();

@@ -4,23 +4,23 @@
 
 namespace Modal {
 namespace {
-Runner &runner()
-{
-    static Runner r;
-    return r;
-}
+
+class DialogLoop final : public Runner {
+public:
+    int exec(QDialog &dialog) override { return dialog.exec(); }
+};
+
 } // namespace
 
 int exec(QDialog &dialog)
 {
-    if (runner())
-        return runner()(dialog);
-    return dialog.exec();
-}
-
-void installRunner(Runner r)
-{
-    runner() = std::move(r);
+    return Outside<Runner>::current().exec(dialog);
 }
 
 } // namespace Modal
+
+template <> Modal::Runner &Outside<Modal::Runner>::real()
+{
+    static Modal::DialogLoop real;
+    return real;
+}

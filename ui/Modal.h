@@ -1,18 +1,22 @@
 #pragma once
 
-#include <functional>
+#include "app/Outside.h"
 
 class QDialog;
 
-// Shows dialogs modally. Tests replace the runner with a script that fills in
-// and closes the dialog instead of waiting for a user.
+// Shows dialogs modally. Tests put a runner of their own in place, a script
+// that fills in and closes the dialog instead of waiting for a user.
 namespace Modal {
 
-using Runner = std::function<int(QDialog &)>;
+// What runs a dialog's modal loop: QDialog::exec(), or a test's script.
+class Runner {
+public:
+    virtual ~Runner() = default;
+    virtual int exec(QDialog &dialog) = 0;
+};
 
 int exec(QDialog &dialog);
 
-// Installs a runner; an empty one goes back to QDialog::exec().
-void installRunner(Runner runner);
-
 } // namespace Modal
+
+template <> Modal::Runner &Outside<Modal::Runner>::real();

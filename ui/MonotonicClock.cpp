@@ -11,19 +11,12 @@ public:
 private:
     QElapsedTimer m_elapsed;
 };
-
-MonotonicClock *g_installed = nullptr;
 } // namespace
 
 MonotonicClock::~MonotonicClock() = default;
 
-MonotonicClock &MonotonicClock::instance()
+template <> MonotonicClock &Outside<MonotonicClock>::real()
 {
     static SteadyClock steady;
-    return g_installed ? *g_installed : steady;
-}
-
-void MonotonicClock::install(MonotonicClock *clock)
-{
-    g_installed = clock;
+    return steady;
 }

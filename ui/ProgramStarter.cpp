@@ -10,22 +10,17 @@ public:
     bool start(const QString &programPath) override { return QProcess::startDetached(programPath, {}); }
 };
 
-Seam *g_seam = nullptr;
-
 } // namespace
 
 bool start(const QString &programPath)
 {
-    if (programPath.isEmpty())
-        return false;
-    static DetachedStarter real;
-    Seam &seam = g_seam ? *g_seam : real;
-    return seam.start(programPath);
-}
-
-void installSeam(Seam *seam)
-{
-    g_seam = seam;
+    return !programPath.isEmpty() && Outside<Seam>::current().start(programPath);
 }
 
 } // namespace ProgramStarter
+
+template <> ProgramStarter::Seam &Outside<ProgramStarter::Seam>::real()
+{
+    static ProgramStarter::DetachedStarter real;
+    return real;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Outside.h"
+
 #include <QString>
 
 // Starts another program by its path without waiting for it.
@@ -8,13 +10,13 @@ namespace ProgramStarter {
 // False when the program could not be started (an empty path never starts).
 bool start(const QString &programPath);
 
+// What starts it: the system, or a test's recorder.
 class Seam {
 public:
     virtual ~Seam() = default;
     virtual bool start(const QString &programPath) = 0;
 };
 
-// Installs a seam (not owned); nullptr goes back to really starting programs.
-void installSeam(Seam *seam);
-
 } // namespace ProgramStarter
+
+template <> ProgramStarter::Seam &Outside<ProgramStarter::Seam>::real();

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-VTimer::VTimer(QObject *parent) : QObject(parent), m_clock(MonotonicClock::instance())
+VTimer::VTimer(QObject *parent) : QObject(parent), m_clock(Outside<MonotonicClock>::current())
 {
     m_wake.setSingleShot(true);
     m_wake.setTimerType(Qt::PreciseTimer);

@@ -2,20 +2,23 @@
 
 namespace WallClock {
 namespace {
-std::function<QDateTime()> &source()
-{
-    static std::function<QDateTime()> s;
-    return s;
-}
+
+class SystemClock final : public Source {
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
 } // namespace
 
 QDateTime now()
 {
-    return source() ? source()() : QDateTime::currentDateTime();
+    return Outside<Source>::current().now();
 }
 
-void install(std::function<QDateTime()> s)
-{
-    source() = std::move(s);
-}
 } // namespace WallClock
+
+template <> WallClock::Source &Outside<WallClock::Source>::real()
+{
+    static WallClock::SystemClock real;
+    return real;
+}

@@ -38,13 +38,10 @@ struct MainWindowFixture {
     {
         Module1 = Module1Vars{};
         App::overridePath(folder.path());
-        TestSupport::boxes().reset();
-        TestSupport::desktop().reset();
         window = std::make_unique<frmMain>();
     }
     ~MainWindowFixture()
     {
-        TestSupport::stopScriptingDialogs();
         window.reset();
         App::overridePath(QString());
     }

@@ -6,8 +6,50 @@
 #include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
+#include <optional>
 
 namespace TestSupport {
+namespace {
+
+struct StandIns {
+    ScriptedBoxes boxes;
+    DesktopCalls desktop;
+};
+
+std::optional<StandIns> &standIns()
+{
+    static std::optional<StandIns> s;
+    return s;
+}
+
+// The shared set-up's outside world, with stand-ins that remember nothing yet.
+void putOutsideBack()
+{
+    OutsideWorld::restoreAll();
+    StandIns &made = standIns().emplace();
+    Outside<MonotonicClock>::replace(clock());
+    Outside<MsgBox::Seam>::replace(made.boxes);
+    Outside<KeepAwake::Seam>::replace(made.desktop);
+    Outside<Alarm::Seam>::replace(made.desktop);
+}
+
+class ScriptedDialogs final : public Modal::Runner {
+public:
+    explicit ScriptedDialogs(std::function<void(QDialog &)> script) : m_script(std::move(script)) {}
+    int exec(QDialog &dialog) override
+    {
+        dialog.show();
+        m_script(dialog);
+        const int result = dialog.result();
+        dialog.hide();
+        return result;
+    }
+
+private:
+    std::function<void(QDialog &)> m_script;
+};
+
+} // namespace
 
 FakeClock &clock()
 {
@@ -17,14 +59,12 @@ FakeClock &clock()
 
 ScriptedBoxes &boxes()
 {
-    static ScriptedBoxes b;
-    return b;
+    return standIns()->boxes;
 }
 
 DesktopCalls &desktop()
 {
-    static DesktopCalls d;
-    return d;
+    return standIns()->desktop;
 }
 
 MsgBox::Answer ScriptedBoxes::answer(QWidget *, const MsgBox::Request &request)
@@ -42,18 +82,19 @@ MsgBox::Answer ScriptedBoxes::answer(QWidget *, const MsgBox::Request &request)
 
 void scriptDialogs(std::function<void(QDialog &)> script)
 {
-    Modal::installRunner([script](QDialog &dialog) {
-        dialog.show();
-        script(dialog);
-        const int result = dialog.result();
-        dialog.hide();
-        return result;
-    });
+    Outside<Modal::Runner>::emplace<ScriptedDialogs>(std::move(script));
 }
 
-void stopScriptingDialogs()
+void TestCase::init()
 {
-    Modal::installRunner({});
+    putOutsideBack();
+    setUp();
+}
+
+void TestCase::cleanup()
+{
+    tearDown();
+    putOutsideBack();
 }
 
 void initialise()
@@ -66,12 +107,19 @@ void initialise()
     // and test programs running at the same time must not meet there.
     static const QTemporaryDir home;
     qputenv("HOME", QFile::encodeName(home.path()));
-    MonotonicClock::install(&clock());
-    MsgBox::installSeam(&boxes());
-    KeepAwake::installSeam(&desktop());
-    Alarm::installSeam(&desktop());
+    putOutsideBack();
     Fonts::registerSubstitutes();
     AccessibleFactory::install();
+}
+
+int run(TestCase &test, int argc, char *argv[])
+{
+    for (const char *slot : {"init()", "cleanup()"}) {
+        if (test.metaObject()->indexOfSlot(slot) != TestCase::staticMetaObject.indexOfSlot(slot))
+            qFatal("%s declares its own %s: its steps belong in setUp() or tearDown()",
+                   test.metaObject()->className(), slot);
+    }
+    return QTest::qExec(&test, argc, argv);
 }
 
 } // namespace TestSupport

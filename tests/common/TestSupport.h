@@ -14,7 +14,7 @@
 #include <functional>
 
 // Shared set-up of every test program: headless platform, a fake monotonic
-// clock installed before any timer exists, and scripted message boxes.
+// clock in place before any timer exists, and scripted message boxes.
 namespace TestSupport {
 
 class FakeClock final : public MonotonicClock {
@@ -39,6 +39,7 @@ private:
     qint64 m_now = 1'000'000'000'000;
 };
 
+// One for the whole program: every timer keeps the clock it was made with.
 FakeClock &clock();
 
 // Answers message boxes from a script and records every request.
@@ -49,15 +50,7 @@ public:
     QList<MsgBox::Request> shown;
     std::deque<MsgBox::Answer> answers; // used in order; Ok / No when empty
     std::function<void()> whileOpen;    // runs while a box is "open"
-    void reset()
-    {
-        shown.clear();
-        answers.clear();
-        whileOpen = nullptr;
-    }
 };
-
-ScriptedBoxes &boxes();
 
 // Records what the program asks of the desktop: "inhibit" and "release" of
 // the screen saver, "alarm" for the over-time sound.
@@ -66,23 +59,38 @@ public:
     void inhibit() override { calls.append(QStringLiteral("inhibit")); }
     void release() override { calls.append(QStringLiteral("release")); }
     void overTime() override { calls.append(QStringLiteral("alarm")); }
-    void reset()
-    {
-        calls.clear();
-        KeepAwake::installSeam(this);
-    }
 
     QStringList calls;
 };
 
+// The current test function's, made anew for each.
+ScriptedBoxes &boxes();
 DesktopCalls &desktop();
 
-// Runs `script` in place of the modal loop of the next dialogs; the script
-// fills in the dialog and closes it. Returns the dialog's result.
+// Runs `script` in place of the modal loop of the dialogs shown from now on
+// in this test function; the script fills in the dialog and closes it.
 void scriptDialogs(std::function<void(QDialog &)> script);
-void stopScriptingDialogs();
+
+// The base of every test class. Around each test function it puts the
+// outside world back as the shared set-up left it, with new boxes and desktop
+// calls: nothing a test put in place reaches the next one. A test class puts
+// its own steps before and after each test function in setUp() and
+// tearDown(); it must not declare init() or cleanup().
+class TestCase : public QObject {
+    Q_OBJECT
+protected:
+    virtual void setUp() {}
+    virtual void tearDown() {}
+
+private slots:
+    void init();
+    void cleanup();
+};
 
 void initialise();
+// Runs the test functions of `test`; refuses a class that declares its own
+// init() or cleanup(), which would stop the outside world being put back.
+int run(TestCase &test, int argc, char *argv[]);
 
 } // namespace TestSupport
 
@@ -97,5 +105,5 @@ void initialise();
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
         TestObject tc;                                                                                       \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
-        return QTest::qExec(&tc, argc, argv);                                                                \
+        return TestSupport::run(tc, argc, argv);                                                             \
     }

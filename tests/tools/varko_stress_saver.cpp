@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
     // Power cuts are the simulated disk's; a kill loses nothing a sync would keep.
     Disk disk;
     disk.syncs = false;
-    FileSystem::install(&disk);
+    Outside<FileSystem>::replace(disk);
     const Reported<void> started = openArchiveAtStartup(QString::fromLocal8Bit(argv[1]));
     if (!started)
         return report('F', first, QStringLiteral("start-up: ") + started.message()) ? 2 : 3;
