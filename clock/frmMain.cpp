@@ -81,6 +81,8 @@ void frmMain::Form_Load()
 
 void frmMain::keyPressEvent(QKeyEvent *event)
 {
+    if (zoomKey(*event))
+        return;
     // F1 and the Ctrl keys are the toolbar's shortcuts; with Ctrl, Alt or Meta
     // held no key hands over, pauses or stops.
     const QString text = event->text();
