@@ -10,8 +10,10 @@
 #include "ui/ToolbarControl.h"
 #include "ui/VTimer.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QWindow>
 
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
@@ -35,6 +37,22 @@ void frmMain::connectHandlers()
     connect(iBUnPress, &ImageControl::Click, this, &frmMain::iBUnPress_Click);
     connect(IWUnpress, &ImageControl::Click, this, &frmMain::IWUnpress_Click);
     connect(Toolbar1, &ToolbarControl::ButtonClick, this, &frmMain::Toolbar1_ButtonClick);
+}
+
+// The dialogs and message boxes are the window's children, gone once
+// closed. When nothing has the keyboard then, as without a window manager,
+// it comes back to the clock, so its keys and shortcuts work at once.
+void frmMain::childEvent(QChildEvent *event)
+{
+    QMainWindow::childEvent(event);
+    if (event->removed())
+        QTimer::singleShot(0, this, &frmMain::takeKeyboardBack);
+}
+
+void frmMain::takeKeyboardBack()
+{
+    if (isVisible() && !QGuiApplication::focusWindow())
+        activateWindow();
 }
 
 void frmMain::Form_Load()

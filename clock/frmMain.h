@@ -89,6 +89,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void childEvent(QChildEvent *event) override;
 
 private:
     struct PlayerItems;
@@ -117,6 +118,7 @@ private:
     void buildDecoration();
     void connectHandlers();
     void describeForScreenReaders();
+    void takeKeyboardBack();
 
     // Zoom and full screen.
     static QSize faceSize();
