@@ -40,8 +40,9 @@ void frmMain::connectHandlers()
 }
 
 // The dialogs and message boxes are the window's children, gone once
-// closed. When nothing has the keyboard then, as without a window manager,
-// it comes back to the clock, so its keys and shortcuts work at once.
+// closed. When nothing has the keyboard then, or a window no longer shown,
+// as without a window manager, it comes back to the clock, so its keys and
+// shortcuts work at once.
 void frmMain::childEvent(QChildEvent *event)
 {
     QMainWindow::childEvent(event);
@@ -51,7 +52,8 @@ void frmMain::childEvent(QChildEvent *event)
 
 void frmMain::takeKeyboardBack()
 {
-    if (isVisible() && !QGuiApplication::focusWindow())
+    const QWindow *focus = QGuiApplication::focusWindow();
+    if (isVisible() && (!focus || !focus->isVisible()))
         activateWindow();
 }
 

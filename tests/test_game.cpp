@@ -519,6 +519,26 @@ private slots:
         QCOMPARE(at, w.frameGeometry().topLeft() + w.centralWidget()->pos() + QPoint(offset, offset));
     }
 
+    // A dialog closed in full screen gives the keyboard back to the clock.
+    void keyboardComesBackFromDialogs()
+    {
+        MainWindowFixture f;
+        frmMain &w = f.w();
+        f.press(Qt::Key_F11);
+        QWindow *inDialog = nullptr;
+        TestSupport::scriptDialogs([&inDialog](QDialog &dialog) {
+            dialog.activateWindow();
+            QCoreApplication::processEvents();
+            inDialog = QGuiApplication::focusWindow();
+        });
+        for (const char *command : {"Start", "About"}) {
+            f.clickToolbar(QLatin1String(command));
+            QVERIFY(inDialog && inDialog != w.windowHandle());
+            QCoreApplication::processEvents();
+            QCOMPARE(QGuiApplication::focusWindow(), w.windowHandle());
+        }
+    }
+
     // The lamps and the status picture step together, each step a picture
     // of its own; the status note goes after a full round.
     void picturesAnimateTheGame()
