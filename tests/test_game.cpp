@@ -424,6 +424,7 @@ private slots:
         const QHash<QWidget *, QString> before = looks(w), doubled = looks(w, 2);
         QCOMPARE(w.size(), QSize(703, 325));
         keys(w, in);
+        QCoreApplication::processEvents(); // the layouts' turn, had they one
         QCOMPARE(w.size(), QSize(1406, 650));
         const QHash<QWidget *, QString> zoomed = looks(w);
         QCOMPARE(zoomed.size(), 62);
