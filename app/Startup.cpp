@@ -23,6 +23,8 @@ int runVarko(int argc, char *argv[])
 
     frmMain window;
     window.show();
+    // Without a window manager a new window gets no keyboard of its own.
+    window.activateWindow();
     window.setFocus();
     return app.exec();
 }

@@ -2,8 +2,11 @@
 
 #include "ui/Modal.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <sys/resource.h>
@@ -54,6 +57,27 @@ QString clockText(int seconds)
 {
     auto two = [](int n) { return QString::number(n).rightJustified(2, u'0'); };
     return two(seconds / 3600) + u':' + two(seconds / 60 % 60) + u':' + two(seconds % 60);
+}
+
+void fullHdWhenOffscreen(const QString &folder)
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform != "offscreen")
+        return;
+    const QString path = folder + QStringLiteral("/screen.json");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(R"({"screens": [{"name": "1920x1080", "x": 0, "y": 0, "width": 1920, "height": 1080,)"
+               R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(path));
+}
+
+void press(QWidget &window, int key, Qt::KeyboardModifiers modifiers)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(&window, &event);
 }
 
 } // namespace BenchSupport

@@ -128,4 +128,6 @@ void frmMain::showAbout()
     if (!m_about)
         m_about = std::make_unique<frmAbout>(this);
     Modal::exec(*m_about);
+    // The about box stays for the next time, so no child goes when it closes.
+    takeKeyboardBack();
 }

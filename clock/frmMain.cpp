@@ -10,8 +10,10 @@
 #include "ui/ToolbarControl.h"
 #include "ui/VTimer.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QWindow>
 
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
@@ -35,6 +37,24 @@ void frmMain::connectHandlers()
     connect(iBUnPress, &ImageControl::Click, this, &frmMain::iBUnPress_Click);
     connect(IWUnpress, &ImageControl::Click, this, &frmMain::IWUnpress_Click);
     connect(Toolbar1, &ToolbarControl::ButtonClick, this, &frmMain::Toolbar1_ButtonClick);
+}
+
+// The dialogs and message boxes are the window's children, gone once
+// closed. When nothing has the keyboard then, or a window no longer shown,
+// as without a window manager, it comes back to the clock, so its keys and
+// shortcuts work at once.
+void frmMain::childEvent(QChildEvent *event)
+{
+    QMainWindow::childEvent(event);
+    if (event->removed())
+        QTimer::singleShot(0, this, &frmMain::takeKeyboardBack);
+}
+
+void frmMain::takeKeyboardBack()
+{
+    const QWindow *focus = QGuiApplication::focusWindow();
+    if (isVisible() && (!focus || !focus->isVisible()))
+        activateWindow();
 }
 
 void frmMain::Form_Load()
@@ -80,6 +100,8 @@ void frmMain::Form_Load()
 
 void frmMain::keyPressEvent(QKeyEvent *event)
 {
+    if (zoomKey(*event))
+        return;
     // F1 and the Ctrl keys are the toolbar's shortcuts; with Ctrl, Alt or Meta
     // held no key hands over, pauses or stops.
     const QString text = event->text();

@@ -18,6 +18,8 @@ class StatusBarControl;
 class ToolbarControl;
 class VTimer;
 class frmAbout;
+class FaceZoom;
+class QKeyEvent;
 
 // The main window: three clocks, the hand-over push-buttons, the toolbar,
 // the lamp box and the status bar. Everything that happens during a game
@@ -87,6 +89,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void childEvent(QChildEvent *event) override;
 
 private:
     struct PlayerItems;
@@ -115,6 +118,18 @@ private:
     void buildDecoration();
     void connectHandlers();
     void describeForScreenReaders();
+    void takeKeyboardBack();
+
+    // Zoom and full screen.
+    static QSize faceSize();
+    bool zoomKey(const QKeyEvent &event);
+    void zoomBy(int direction);
+    void showFace(qreal factor);
+    void setFullScreen(bool on);
 
     std::unique_ptr<frmAbout> m_about;
+    FaceZoom *m_zoom = nullptr;
+    qreal m_windowedZoom = 1.0;
+    bool m_fullScreen = false;
+    QPoint m_windowedPlace;
 };

@@ -2,6 +2,7 @@
 #include "clock/frmMain.h"
 
 #include "ui/ClientArea.h"
+#include "ui/FaceZoom.h"
 #include "ui/Fonts.h"
 #include "ui/ImageControl.h"
 #include "ui/ProgressControl.h"
@@ -79,10 +80,11 @@ void frmMain::buildControls()
     // Fixed single border, close box, no minimize or maximize button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Twips::size(10545, 4875));
+    setFixedSize(faceSize());
     // The window takes every key itself: its controls never hold the focus.
     setFocusPolicy(Qt::StrongFocus);
     setCentralWidget(new ClientArea(this));
+    m_zoom = new FaceZoom(centralWidget());
 
     buildToolbar();
     buildStatusBar();

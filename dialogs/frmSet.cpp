@@ -2,6 +2,7 @@
 
 #include "app/Module1.h"
 #include "archive/Cp1252.h"
+#include "ui/FaceZoom.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
 #include "ui/Twips.h"
@@ -206,11 +207,12 @@ void frmSet::showEvent(QShowEvent *event)
 }
 
 // Every showing starts from the same defaults, 200 twips right of and below
-// the main window's top-left corner.
+// the main window's top-left corner (the clock face's, scaled with it, when
+// the face is zoomed or fills the screen).
 void frmSet::Form_Load()
 {
     if (m_mainWindow)
-        move(m_mainWindow->window()->frameGeometry().topLeft() + Twips::point(200, 200));
+        move(FaceZoom::place(m_mainWindow, Twips::point(200, 200), frameGeometry().size()));
     txtWName->setText(tr("White"));
     txtBName->setText(tr("Black"));
     txtGameName->clear();

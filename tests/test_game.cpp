@@ -1,11 +1,14 @@
 #include "tests/common/MainWindowFixture.h"
+#include "ui/FaceZoom.h"
 #include "ui/HelpViewer.h"
 #include "ui/ProgressControl.h"
 #include "ui/SvgPixmap.h"
 #include "ui/WallClock.h"
+#include "ui/ZoomSteps.h"
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QSvgRenderer>
 
@@ -25,6 +28,43 @@ class TestGame : public TestSupport::TestCase {
                     return true;
         return false;
     }
+
+    // What a picture control paints, without the window's background behind it.
+    static QImage painted(QWidget *widget)
+    {
+        QImage image(widget->size() * widget->devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(widget->devicePixelRatioF());
+        image.fill(Qt::transparent);
+        widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    }
+
+    // Each control's place, font and frame lines, at `times` their size.
+    static QHash<QWidget *, QString> looks(const frmMain &w, int times = 1)
+    {
+        QHash<QWidget *, QString> seen;
+        for (QWidget *c : w.centralWidget()->findChildren<QWidget *>()) {
+            if (c->isWindow())
+                continue;
+            const QRect r = c->geometry();
+            const auto *frame = qobject_cast<const QFrame *>(c);
+            seen.insert(c, QStringLiteral("%1 %2,%3 %4x%5 %6pt %7px")
+                               .arg(c->objectName() + QLatin1String(c->metaObject()->className()))
+                               .arg(r.x() * times)
+                               .arg(r.y() * times)
+                               .arg(r.width() * times)
+                               .arg(r.height() * times)
+                               .arg(c->font().pointSizeF() * times)
+                               .arg(frame ? frame->lineWidth() * times : 0));
+        }
+        return seen;
+    }
+    static void keys(frmMain &w, const QList<QKeyCombination> &combinations)
+    {
+        for (const QKeyCombination k : combinations)
+            QTest::keyClick(&w, k.key(), k.keyboardModifiers());
+    }
+    static qreal zoom(const frmMain &w) { return FaceZoom::of(&w)->factor(); }
 
 private slots:
     // Idle: nothing counts, and the archive is created with its id record.
@@ -303,6 +343,204 @@ private slots:
         QTEST(seen.join(QStringLiteral(" | ")), "outcome");
     }
 
+    // The steps, each as large as the room allows; from between two steps
+    // (a full-screen factor) a step goes to the neighbouring one.
+    void zoomStepsFitTheRoom_data()
+    {
+        QTest::addColumn<qreal>("current");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QSize>("room");
+        QTest::addColumn<qreal>("next");
+        const QSize hd(1920, 1080), uhd(3840, 2160);
+        QTest::newRow("up from 100%") << 1.0 << 1 << hd << 1.25;
+        QTest::newRow("up from 200%") << 2.0 << 1 << hd << 2.5;
+        QTest::newRow("300% is wider than the room") << 2.5 << 1 << hd << 2.5;
+        QTest::newRow("room for 400%") << 3.0 << 1 << uhd << 4.0;
+        QTest::newRow("400% is the top") << 4.0 << 1 << uhd << 4.0;
+        QTest::newRow("no room for 125%") << 1.0 << 1 << QSize(800, 600) << 1.0;
+        QTest::newRow("down from 400%") << 4.0 << -1 << uhd << 3.0;
+        QTest::newRow("down to the largest that fits") << 4.0 << -1 << QSize(1280, 1024) << 1.5;
+        QTest::newRow("100% is the bottom") << 1.0 << -1 << hd << 1.0;
+        QTest::newRow("back to 100%") << 3.0 << 0 << uhd << 1.0;
+        QTest::newRow("up from between steps") << 2.73 << 1 << uhd << 3.0;
+        QTest::newRow("down from between steps") << 2.73 << -1 << uhd << 2.5;
+    }
+    void zoomStepsFitTheRoom()
+    {
+        QFETCH(qreal, current);
+        QFETCH(int, direction);
+        QFETCH(QSize, room);
+        QTEST(ZoomSteps::next(current, direction, QSize(703, 325), room), "next");
+    }
+
+    // Full screen takes the largest factor at which the face fits: the face
+    // touches two edges of the screen and passes none.
+    void fullScreenFactorFitsTheScreen_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<qreal>("factor");
+        QTest::newRow("1920x1080: digits 2.7 times as high") << QSize(1920, 1080) << 1920.0 / 703;
+        QTest::newRow("1280x1024") << QSize(1280, 1024) << 1280.0 / 703;
+        QTest::newRow("portrait 1080x1920") << QSize(1080, 1920) << 1080.0 / 703;
+        QTest::newRow("ultra-wide 3440x1440") << QSize(3440, 1440) << 1440.0 / 325;
+        QTest::newRow("the face's own size") << QSize(703, 325) << 1.0;
+    }
+    void fullScreenFactorFitsTheScreen()
+    {
+        QFETCH(QSize, screen);
+        const QSize face(703, 325);
+        const qreal factor = ZoomSteps::fullScreen(face, screen);
+        QTEST(factor, "factor");
+        const QSize shown = ZoomSteps::scaled(face, factor);
+        QVERIFY(shown.width() <= screen.width() && shown.height() <= screen.height());
+        QVERIFY(shown.width() == screen.width() || shown.height() == screen.height());
+    }
+
+    // At 200% every control lies at twice its place, twice its size, with
+    // twice its font and frame lines; back at 100% all is as it was.
+    void zoomScalesTheFaceAsOne_data()
+    {
+        QTest::addColumn<QList<QKeyCombination>>("in");
+        QTest::addColumn<QList<QKeyCombination>>("out");
+        const auto thrice = [](QKeyCombination k) { return QList<QKeyCombination>{k, k, k}; };
+        QTest::newRow("Ctrl+Plus, Ctrl+0")
+            << thrice(Qt::CTRL | Qt::Key_Plus) << QList<QKeyCombination>{Qt::CTRL | Qt::Key_0};
+        QTest::newRow("Ctrl+Shift+=, Ctrl+Minus")
+            << thrice(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Plus)
+            << thrice(Qt::CTRL | Qt::Key_Minus);
+        QTest::newRow("Ctrl+=, keypad") << thrice(Qt::CTRL | Qt::Key_Equal)
+                                        << thrice(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Minus);
+        QTest::newRow("keypad plus, Ctrl+0")
+            << thrice(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Plus)
+            << QList<QKeyCombination>{Qt::CTRL | Qt::Key_0};
+    }
+    void zoomScalesTheFaceAsOne()
+    {
+        QFETCH(QList<QKeyCombination>, in);
+        QFETCH(QList<QKeyCombination>, out);
+        MainWindowFixture f;
+        frmMain &w = f.w();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QHash<QWidget *, QString> before = looks(w), doubled = looks(w, 2);
+        QCOMPARE(w.size(), QSize(703, 325));
+        keys(w, in);
+        QCoreApplication::processEvents(); // the layouts' turn, had they one
+        QCOMPARE(w.size(), QSize(1406, 650));
+        const QHash<QWidget *, QString> zoomed = looks(w);
+        QCOMPARE(zoomed.size(), 62);
+        for (QWidget *c : zoomed.keys())
+            QCOMPARE(zoomed.value(c), doubled.value(c));
+        keys(w, out);
+        QCOMPARE(w.size(), QSize(703, 325));
+        QCOMPARE(looks(w), before);
+    }
+
+    // Pictures are drawn from their SVG at the size they are shown at.
+    void picturesAreDrawnAtTheirZoomedSize()
+    {
+        MainWindowFixture f;
+        frmMain &w = f.w();
+        w.show();
+        keys(w, QList<QKeyCombination>(4, Qt::CTRL | Qt::Key_Plus));
+        QCOMPARE(zoom(w), 2.5);
+        ImageControl *queen = w.Image[0];
+        QCOMPARE(queen->size(), QSize(88, 88)); // 35 pixels at 250%
+        const QImage shown = painted(queen);
+        QCOMPARE(shown, SvgPixmap::render(QStringLiteral(":/pieces/white_queen.svg"), QSize(88, 88),
+                                          queen->devicePixelRatioF())
+                            .toImage());
+        // Not the 100% picture blown up.
+        const QImage blownUp = SvgPixmap::render(QStringLiteral(":/pieces/white_queen.svg"), QSize(35, 35), 1)
+                                   .toImage()
+                                   .scaled(88, 88);
+        QVERIFY(shown.convertToFormat(blownUp.format()) != blownUp);
+    }
+
+    // Zoom and full screen in the middle of a game: no tick lost, no
+    // hand-over, the locks kept; in full screen the face is centred on the
+    // window's background and the game keys go on working.
+    void zoomLeavesTheGameAlone()
+    {
+        MainWindowFixture f;
+        f.start();
+        frmMain &w = f.w();
+        w.show();
+        const QList<QKeyCombination> steps{
+            Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal, Qt::Key_F11, Qt::CTRL | Qt::Key_Minus,
+            Qt::Key_Escape,          Qt::CTRL | Qt::Key_0,     Qt::Key_F11};
+        for (const QKeyCombination k : steps) {
+            f.play(500);
+            keys(w, {k});
+            f.play(500);
+        }
+        QCOMPARE(f.clocks(), QStringLiteral("00:00:07 00:00:00 00:00:07"));
+        QVERIFY(f.whiteToMove());
+        QCOMPARE(f.locked(), QStringLiteral("1 3 7"));
+        QVERIFY(!w.bPaused);
+        QVERIFY(w.isFullScreen());
+        QCOMPARE(w.geometry(), w.screen()->geometry());
+        QCOMPARE(zoom(w), 1920.0 / 703);
+        QCOMPARE(w.centralWidget()->geometry(), QRect(0, 96, 1920, 888));
+        QCOMPARE(w.grab().toImage().pixelColor(960, 48), w.palette().color(QPalette::Window));
+        f.key(' ');
+        QVERIFY(f.blackToMove());
+        f.key('p');
+        QVERIFY(w.bPaused);
+        f.key('p');
+        TestSupport::boxes().answers = {MsgBox::Answer::Yes};
+        f.key('s');
+        QVERIFY(f.idle());
+        // Leaving full screen goes back to the step before it.
+        keys(w, {Qt::Key_Escape, Qt::CTRL | Qt::Key_Plus, Qt::Key_F11, Qt::Key_F11});
+        QVERIFY(!w.isFullScreen());
+        QCOMPARE(w.size(), QSize(879, 406));
+    }
+
+    // The settings dialog opens 200 twips right of and below the face's
+    // top-left corner, scaled with the face.
+    void settingsOpenAtTheFaceCorner_data()
+    {
+        QTest::addColumn<QList<QKeyCombination>>("keys");
+        QTest::newRow("100%") << QList<QKeyCombination>{};
+        QTest::newRow("200%") << QList<QKeyCombination>(3, Qt::CTRL | Qt::Key_Plus);
+        QTest::newRow("full screen") << QList<QKeyCombination>{Qt::Key_F11};
+    }
+    void settingsOpenAtTheFaceCorner()
+    {
+        QFETCH(QList<QKeyCombination>, keys);
+        MainWindowFixture f;
+        frmMain &w = f.w();
+        w.show();
+        w.move(100, 50);
+        TestGame::keys(w, keys);
+        QPoint at;
+        TestSupport::scriptDialogs([&at](QDialog &dialog) { at = dialog.pos(); });
+        f.clickToolbar(QStringLiteral("Start"));
+        const int offset = int(std::lround(13 * zoom(w))); // 200 twips
+        QCOMPARE(at, w.frameGeometry().topLeft() + w.centralWidget()->pos() + QPoint(offset, offset));
+    }
+
+    // A dialog closed in full screen gives the keyboard back to the clock.
+    void keyboardComesBackFromDialogs()
+    {
+        MainWindowFixture f;
+        frmMain &w = f.w();
+        f.press(Qt::Key_F11);
+        QWindow *inDialog = nullptr;
+        TestSupport::scriptDialogs([&inDialog](QDialog &dialog) {
+            dialog.activateWindow();
+            QCoreApplication::processEvents();
+            inDialog = QGuiApplication::focusWindow();
+        });
+        for (const char *command : {"Start", "About"}) {
+            f.clickToolbar(QLatin1String(command));
+            QVERIFY(inDialog && inDialog != w.windowHandle());
+            QCoreApplication::processEvents();
+            QCOMPARE(QGuiApplication::focusWindow(), w.windowHandle());
+        }
+    }
+
     // The lamps and the status picture step together, each step a picture
     // of its own; the status note goes after a full round.
     void picturesAnimateTheGame()
@@ -312,7 +550,7 @@ private slots:
         frmMain &w = f.w();
         w.STB1->setPanelText(3, QStringLiteral("note"));
         const QList<ImageControl *> order{w.FaroSX, w.FaroAC, w.FaroDX, w.FaroSp};
-        const ImageControl *icon = w.STB1->findChild<ImageControl *>();
+        ImageControl *icon = w.STB1->findChild<ImageControl *>();
         QList<QImage> seen;
         for (int tick = 1; tick <= 8; ++tick) {
             TestSupport::clock().advanceMs(500);
@@ -321,7 +559,7 @@ private slots:
                 QCOMPARE(lamp->isHidden(), lamp != lit);
             // The icon shows this step's picture, drawn at its size.
             const QString picture = QStringLiteral(":/status/clock_%1.svg").arg(tick);
-            seen << icon->pixmap().toImage();
+            seen << painted(icon);
             QCOMPARE(seen.last(),
                      SvgPixmap::render(picture, icon->size(), icon->devicePixelRatioF()).toImage());
             QVERIFY2(seen.count(seen.last()) == 1, qPrintable(picture + " repeats an earlier step"));

@@ -4,6 +4,7 @@
 #include "ui/Twips.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 ImageControl::ImageControl(QWidget *parent) : QLabel(parent)
 {
@@ -13,8 +14,10 @@ ImageControl::ImageControl(QWidget *parent) : QLabel(parent)
 
 void ImageControl::setPicture(const QString &resourcePath)
 {
+    if (resourcePath == m_path)
+        return;
     m_path = resourcePath;
-    render();
+    update();
 }
 
 void ImageControl::move(int leftTwips, int topTwips)
@@ -29,25 +32,14 @@ void ImageControl::mouseReleaseEvent(QMouseEvent *event)
     QLabel::mouseReleaseEvent(event);
 }
 
-void ImageControl::resizeEvent(QResizeEvent *event)
-{
-    QLabel::resizeEvent(event);
-    render();
-}
-
 void ImageControl::paintEvent(QPaintEvent *event)
 {
-    // The window may have moved to a screen of another scale since the last
-    // rendering.
-    if (!m_path.isEmpty() && m_renderedRatio != devicePixelRatioF())
-        render();
-    QLabel::paintEvent(event);
-}
-
-void ImageControl::render()
-{
-    if (m_path.isEmpty())
+    if (m_path.isEmpty()) {
+        QLabel::paintEvent(event);
         return;
-    m_renderedRatio = devicePixelRatioF();
-    setPixmap(SvgPixmap::render(m_path, size(), m_renderedRatio));
+    }
+    // Asked for at every paint, so a new size or a screen of another scale
+    // gets a picture of its own, and the same picture again costs a look-up.
+    const QPixmap picture = SvgPixmap::cached(m_path, size(), devicePixelRatioF());
+    QPainter(this).drawPixmap(0, 0, picture);
 }

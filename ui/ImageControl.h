@@ -3,9 +3,11 @@
 #include <QLabel>
 #include <QString>
 
-// A picture control: shows an SVG picture crisply at any scale, can be moved
+// A picture control: shows an SVG picture crisply at any size, can be moved
 // and hidden, and raises Click when pressed with the mouse. A hidden image
-// raises no click. It never takes keyboard focus.
+// raises no click. It never takes keyboard focus. The picture is drawn from
+// its SVG source when it is first painted, at the size and device-pixel
+// ratio it is shown at: a picture that stays hidden costs nothing.
 class ImageControl : public QLabel {
     Q_OBJECT
 public:
@@ -27,14 +29,10 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void render();
-
     QString m_path;
     bool m_clickable = false;
     bool m_decoration = false;
-    qreal m_renderedRatio = 0;
 };

@@ -1,6 +1,7 @@
 #include "ui/SvgPixmap.h"
 
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 namespace SvgPixmap {
@@ -15,6 +16,21 @@ QPixmap render(const QString &path, QSize size, qreal devicePixelRatio)
     QSvgRenderer renderer(path);
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return pixmap;
+}
+
+QPixmap cached(const QString &path, QSize size, qreal devicePixelRatio)
+{
+    const QString key = QStringLiteral("varko-svg:%1:%2x%3@%4")
+                            .arg(path)
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(devicePixelRatio);
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = render(path, size, devicePixelRatio);
+        QPixmapCache::insert(key, pixmap);
+    }
     return pixmap;
 }
 

@@ -121,6 +121,18 @@ def check():
     pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
     check_browser()
 
+    # The places a screen reader reads follow the zoom: at 125% (the largest
+    # step this screen takes) the label is 125% as large, and back at 100%
+    # it is as it was.
+    label = next(o for o in descendants(main) if o.description == "White seconds").queryComponent()
+    extents = lambda: tuple(label.getExtents(pyatspi.DESKTOP_COORDS))
+    x, y, width, height = extents()
+    keys("Varko Chronometer", "ctrl+plus")
+    zoomed = (round(width * 1.25), round(height * 1.25))
+    expect(pump(10, lambda: extents()[2:] == zoomed), f"at 125% the label is {extents()}, not {zoomed}")
+    keys("Varko Chronometer", "ctrl+0")
+    expect(pump(10, lambda: extents() == (x, y, width, height)), f"back at 100% the label is {extents()}")
+
     pyatspi.Registry.registerEventListener(on_name_change, "object:property-change:accessible-name")
     keys("Varko Chronometer", "ctrl+n")
     settings = top_level("Set Options", pyatspi.ROLE_DIALOG)
