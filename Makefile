@@ -27,9 +27,10 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# The Debian package $(BUILD_DIR)/varko_<version>_<architecture>.deb.
+# The Debian package $(BUILD_DIR)/varko_<version>_<architecture>.deb, checked by lintian.
 package: build
-	@cd $(BUILD_DIR) && cpack -G DEB
+	@cd $(BUILD_DIR) && cpack -G DEB && \
+	  lintian --fail-on error "varko_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' CMakeCache.txt)_$$(dpkg --print-architecture).deb"
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
