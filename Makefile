@@ -7,12 +7,15 @@ CMAKE_TYPE ?= RelWithDebInfo
 # folders they enter.
 MAKEFLAGS  += --no-print-directory
 
-.PHONY: all deps build run test package test-asan bench fuzz screenshots clean
+.PHONY: all deps build run test package lint test-asan bench fuzz screenshots clean
 
 all: build
 
+# scripts/install-deps installs what the targets asked for need: `make run`
+# only the build's and the program's packages, `make test` the test tools too.
+NEEDS := $(patsubst test-asan,test,$(filter build run test test-asan lint package bench screenshots,$(MAKECMDGOALS)))
 deps:
-	@./scripts/install-deps
+	@./scripts/install-deps $(or $(NEEDS),build)
 
 build: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(CMAKE_TYPE) >/dev/null
@@ -24,9 +27,10 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# The Debian package $(BUILD_DIR)/varko_<version>_<architecture>.deb.
+# The Debian package $(BUILD_DIR)/varko_<version>_<architecture>.deb, checked by lintian.
 package: build
-	@cd $(BUILD_DIR) && cpack -G DEB
+	@cd $(BUILD_DIR) && cpack -G DEB && \
+	  lintian --fail-on error "varko_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' CMakeCache.txt)_$$(dpkg --print-architecture).deb"
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
@@ -44,7 +48,7 @@ bench: build
 # The archive fuzzer (clang, libFuzzer, ASan + UBSan), for FUZZ_SECONDS seconds.
 FUZZ_SECONDS ?= 60
 fuzz:
-	@VARKO_WITH_FUZZ=1 FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) ./scripts/run-fuzz build-fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) ./scripts/run-fuzz build-fuzz
 
 # Screenshots of the user guide, taken from the real program on a virtual display.
 screenshots: build

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the build tree into a scratch folder and
 # checks it: control fields, file layout, lintian, the desktop entry and
-# AppStream metainfo validators, and the program unpacked into a scratch root
-# starting headless, finding its help under share/varko and keeping its
-# archive in the per-user folder, as root too.
+# AppStream metainfo validators, and the program unpacked into a scratch root,
+# started as its desktop entry starts it, running headless, finding its help
+# under share/varko and keeping its archive in the per-user folder, as root too.
 # Usage: test_package.sh <cpack> <build dir> <version> <application id>
 set -uo pipefail
 
@@ -31,12 +31,11 @@ done
 [[ $(field Description | wc -l) -gt 2 ]] || fail "no extended description"
 
 # Every file of the package, and nothing else.
-expected="./usr/bin/varko
+expected="./usr/games/varko
 ./usr/share/applications/$id.desktop
 ./usr/share/doc/varko/changelog.gz
 ./usr/share/doc/varko/copyright
 ./usr/share/icons/hicolor/scalable/apps/$id.svg
-./usr/share/lintian/overrides/varko
 ./usr/share/man/man6/varko.6.gz
 ./usr/share/metainfo/$id.metainfo.xml
 ./usr/share/varko/VARKOHELP.HLP"
@@ -50,22 +49,32 @@ TMPDIR=$work/lintian lintian --fail-on error "$deb" >&2 || fail "lintian reports
 
 root=$work/root
 dpkg -x "$deb" "$root"
-file "$root/usr/bin/varko" | grep -q ', stripped' || fail "usr/bin/varko is not stripped"
+file "$root/usr/games/varko" | grep -q ', stripped' || fail "usr/games/varko is not stripped"
 desktop=$root/usr/share/applications/$id.desktop
 out=$(desktop-file-validate "$desktop" 2>&1) && [[ -z $out ]] || fail "desktop-file-validate: $out"
 [[ $(sed -n 's/^Icon=//p' "$desktop") == "$id" ]] || fail "the desktop entry does not name the icon $id"
-[[ $(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop") == varko ]] || fail "the desktop entry does not start varko"
+# The desktop entry names the program without a folder: the launcher finds it
+# on Debian's default PATH (/etc/login.defs, /etc/profile, systemd's user
+# sessions), here laid over the unpacked root.
+exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+debian_path=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
+root_path=$(sed "s|[^:]*|$root&|g" <<<"$debian_path")
+launched=$(PATH=$root_path command -v "$exec_name")
+[[ $launched == "$root/usr/games/varko" ]] \
+  || fail "the desktop entry's Exec=$exec_name does not find usr/games/varko on the default PATH: '$launched'"
 metainfo=$root/usr/share/metainfo/$id.metainfo.xml
 appstreamcli validate --no-net --strict "$metainfo" >&2 || fail "appstreamcli validate"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo does not launch $id.desktop"
 grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$metainfo" || fail "metainfo does not list release $version"
 
-# Starts the unpacked program headless through the command given (the user to
-# run as and the environment), waits until it has found its help and made the
+# Starts the unpacked program headless as the desktop entry names it, on the
+# default PATH over the root, through the command given (the user to run as
+# and the environment), waits until it has found its help and made the
 # archive $1, ends it, and checks both; $2 names the run in failures.
 run_unpacked() {
   local archive=$1 run=$2 log=$work/stderr; shift 2
-  "$@" QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=varko.help.info=true "$root/usr/bin/varko" 2>"$log" &
+  "$@" PATH="$root_path:/usr/bin:/bin" QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=varko.help.info=true \
+    "$exec_name" 2>"$log" &
   local pid=$!
   for _ in $(seq 300); do
     grep -q 'help file:' "$log" && [[ -s $archive ]] && break
@@ -80,7 +89,7 @@ run_unpacked() {
   [[ $(stat -c %s "$archive" 2>/dev/null) == 102 ]] || fail "$run: no new archive $archive"
 }
 
-# As root, who could write into usr/bin, the installed program still keeps
+# As root, who could write into usr/games, the installed program still keeps
 # its archive in the per-user folder of its HOME and creates nothing beside
 # itself (nor anywhere else in the installation). Without root, a user
 # namespace maps the caller to root.
@@ -94,7 +103,7 @@ mkdir -p "$root_home/runtime" "$root_home/tmp"
 chmod 700 "$root_home/runtime"
 files_before=$(find "$root" | sort)
 run_unpacked "$root_home/.local/share/Varko/Varko.dat" "as root" \
-  "${as_root[@]}" env -i PATH=/usr/bin:/bin HOME="$root_home" XDG_RUNTIME_DIR="$root_home/runtime" TMPDIR="$root_home/tmp"
+  "${as_root[@]}" env -i HOME="$root_home" XDG_RUNTIME_DIR="$root_home/runtime" TMPDIR="$root_home/tmp"
 [[ $(find "$root" | sort) == "$files_before" ]] || fail "as root: files created in the installation:
 $(diff <(echo "$files_before") <(find "$root" | sort))"
 
@@ -108,12 +117,12 @@ if [[ $(id -u) -eq 0 ]]; then
   chown -R nobody "$home"
   as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 else
-  chmod -R a-w "$root/usr/bin"
+  chmod -R a-w "$root/usr/games"
 fi
 run_unpacked "$home/data/Varko/Varko.dat" "as a user" \
-  "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$home/data" \
+  "${as_user[@]}" env -i HOME="$home" XDG_DATA_HOME="$home/data" \
   XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home/tmp"
-[[ ! -e $root/usr/bin/Varko.dat ]] || fail "archive written beside the installed program"
+[[ ! -e $root/usr/games/Varko.dat ]] || fail "archive written beside the installed program"
 
 [[ $failures -eq 0 ]] || { echo "$failures problem(s) found" >&2; exit 1; }
 echo "package $(basename "$deb") is complete and its program runs"
