@@ -238,7 +238,6 @@ public:
     int secondSteps = 0;
     int filler = 0; // games before the eight, which push them beyond the first 4 KiB block
 
-
     QByteArray bytes() { return contents(path).value_or(QByteArray()); }
     // Left in place, or set aside as if the archive were another.
     bool journalStayed()
