@@ -27,10 +27,13 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# The Debian package $(BUILD_DIR)/varko_<version>_<architecture>.deb, checked by lintian.
+# The Debian package $(BUILD_DIR)/varko_<version>_<architecture>.deb, checked by
+# lintian, whose cache files go with a scratch folder of their own.
 package: build
-	@cd $(BUILD_DIR) && cpack -G DEB && \
-	  lintian --fail-on error "varko_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' CMakeCache.txt)_$$(dpkg --print-architecture).deb"
+	@cd $(BUILD_DIR) && cpack -G DEB && scratch=$$(mktemp -d) && \
+	  { TMPDIR=$$scratch lintian --fail-on error \
+	      "varko_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' CMakeCache.txt)_$$(dpkg --print-architecture).deb"; \
+	    status=$$?; rm -rf "$$scratch"; exit $$status; }
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
