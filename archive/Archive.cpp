@@ -44,36 +44,38 @@ QString archivePathIn(const QString &folder)
 
 Reported<void> Legge_Sequenza_daFile()
 {
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read);
-    if (!file)
-        return Failure{file.error()};
-    return readIdCounter(**file);
+    const auto opened = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read);
+    if (!opened)
+        return Failure{opened.error()};
+    return readIdCounter(**opened);
 }
 
 Reported<void> Crea_Record_suFile()
 {
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::WriteCreate);
-    if (!file)
-        return Failure{file.error()};
-    if ((*file)->count() > 0)
-        return readIdCounter(**file);
-    ArchiveEdit edit(**file);
+    const auto opened = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::WriteCreate);
+    if (!opened)
+        return Failure{opened.error()};
+    ArchiveFile &file = **opened;
+    if (file.count() > 0)
+        return readIdCounter(file);
+    ArchiveEdit edit(file);
     edit.writeRecord(1, GameRecord::idRecord(0));
     const ArchiveEdit::Outcome outcome = edit.commit();
-    if (outcome.written)
-        return {{}, (*file)->notice()};
-    return {
-        Failure{(*file)->failure(QCoreApplication::translate("Archive", "written"), outcome.written.error())},
-        (*file)->notice()};
+    if (!outcome.written)
+        return {
+            Failure{file.failure(QCoreApplication::translate("Archive", "written"), outcome.written.error())},
+            file.notice()};
+    return {{}, file.notice()};
 }
 
 Reported<qint64> FindGame(const QString &name)
 {
-    const auto file = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read);
-    if (!file)
-        return Failure{file.error()};
-    const Result<qint64> found = (*file)->findGame(name);
+    const auto opened = ArchiveFile::open(Module1.ArchivePath, ArchiveFile::Access::Read);
+    if (!opened)
+        return Failure{opened.error()};
+    ArchiveFile &file = **opened;
+    const Result<qint64> found = file.findGame(name);
     if (!found)
-        return {Failure{readingFailure(**file, found.error())}, (*file)->notice()};
-    return {found, (*file)->notice()};
+        return {Failure{readingFailure(file, found.error())}, file.notice()};
+    return {found, file.notice()};
 }
